@@ -1,0 +1,30 @@
+// tovin-cli: the beat tone from a terminal.
+#include <QCoreApplication>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/options.h"
+#include "cli/play.h"
+#include "platform/message_queue.h"
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    const cli::CommandLine line = cli::ParseCommandLine(args);
+    switch (line.kind) {
+        case cli::CommandLine::Kind::Help:
+            std::fputs(cli::UsageText().c_str(), stdout);
+            return 0;
+        case cli::CommandLine::Kind::Version:
+            std::printf("tovin-cli %s\n", TOVIN_VERSION);
+            return 0;
+        case cli::CommandLine::Kind::Error:
+            std::fprintf(stderr, "tovin-cli: %s\n", line.error.c_str());
+            return 2;
+        case cli::CommandLine::Kind::Play:
+            break;
+    }
+    QCoreApplication app(argc, argv);
+    plat::StartMessageQueue();
+    return cli::RunPlay(line.play);
+}

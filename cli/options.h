@@ -1,0 +1,33 @@
+// The command line of tovin-cli: a command and its options, checked completely before
+// anything plays. Frequencies are read exactly, in tenths of a hertz.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+struct PlayOptions {
+    int carrier = 1500;  // tenths of a hertz
+    int beat = 80;       // tenths of a hertz
+    int volume = 50;     // 0-100
+    std::optional<long> seconds;
+};
+
+struct CommandLine {
+    enum class Kind { Play, Help, Version, Error };
+    Kind kind = Kind::Error;
+    PlayOptions play;
+    std::string error;  // one line, for Kind::Error
+};
+
+CommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+// Reads "150", "142.5" or "150.00" as tenths (1500, 1425, 1500). Fails on anything that
+// is not a plain non-negative decimal, or that is not a whole number of tenths.
+std::optional<long> ParseTenths(const std::string& text);
+
+std::string UsageText();
+
+}  // namespace cli

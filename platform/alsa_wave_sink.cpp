@@ -1,0 +1,77 @@
+// The real waveform device: the ALSA PCM "default", which reaches plain ALSA, PulseAudio
+// and PipeWire alike through ALSA's own configuration.
+#include <alsa/asoundlib.h>
+
+#include "platform/wave_sink.h"
+
+namespace plat {
+namespace {
+
+// Device latency: enough headroom that a busy user-interface thread does not starve it.
+constexpr unsigned kLatencyMicros = 200000;
+
+class AlsaWaveSink : public WaveSink {
+  public:
+    ~AlsaWaveSink() override { close(); }
+
+    bool open(const WAVEFORMATEX& format) override {
+        if (snd_pcm_open(&m_pcm, "default", SND_PCM_STREAM_PLAYBACK, 0) < 0) {
+            m_pcm = nullptr;
+            return false;
+        }
+        m_frameBytes = format.nBlockAlign;
+        if (snd_pcm_set_params(m_pcm, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED,
+                               format.nChannels, format.nSamplesPerSec, 1, kLatencyMicros) < 0) {
+            close();
+            return false;
+        }
+        return true;
+    }
+
+    void write(const Piece& piece, const std::atomic<bool>& abort) override {
+        snd_pcm_uframes_t left = piece.bytes / m_frameBytes;
+        const char* p = piece.data;
+        int failures = 0;
+        while (left > 0 && !abort.load()) {
+            const snd_pcm_sframes_t done = snd_pcm_writei(m_pcm, p, left);
+            if (done < 0) {
+                // An underrun (or a suspend) is recovered; a device that keeps failing
+                // drops the rest of the piece rather than spinning.
+                if (snd_pcm_recover(m_pcm, static_cast<int>(done), 1) < 0 || ++failures > 8) {
+                    return;
+                }
+                continue;
+            }
+            failures = 0;
+            left -= static_cast<snd_pcm_uframes_t>(done);
+            p += static_cast<std::size_t>(done) * m_frameBytes;
+        }
+    }
+
+    void discard() override {
+        if (m_pcm != nullptr) {
+            snd_pcm_drop(m_pcm);
+            snd_pcm_prepare(m_pcm);
+        }
+    }
+
+    void close() override {
+        if (m_pcm != nullptr) {
+            snd_pcm_drain(m_pcm);
+            snd_pcm_close(m_pcm);
+            m_pcm = nullptr;
+        }
+    }
+
+  private:
+    snd_pcm_t* m_pcm = nullptr;
+    std::size_t m_frameBytes = 4;
+};
+
+}  // namespace
+
+std::unique_ptr<WaveSink> MakeAlsaWaveSink() {
+    return std::make_unique<AlsaWaveSink>();
+}
+
+}  // namespace plat

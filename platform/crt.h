@@ -1,0 +1,25 @@
+// The runtime-library services the engine relies on: the classic C-runtime random
+// generator with its state per thread, and an allocator whose failures tests can provoke.
+#pragma once
+
+#include <cstddef>
+
+namespace crt {
+
+constexpr int RAND_MAX_VALUE = 0x7FFF;
+
+// state = state * 214013 + 2531011; value = (state >> 16) & 0x7FFF. Each thread starts
+// as if seeded with 1.
+int rand();
+void srand(unsigned seed);
+
+void* malloc(std::size_t size);
+void free(void* block);
+
+namespace testing {
+// The next allocation that would be number `nth` (counting from 1, from now on) fails;
+// 0 turns the fault off.
+void failAllocation(unsigned nth);
+}  // namespace testing
+
+}  // namespace crt

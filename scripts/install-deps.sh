@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Tovin needs to build, run and test, and nothing when they
+# are all present already.
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config clang-format
+  libgtest-dev libgmock-dev
+  qt6-base-dev libasound2-dev libasound2-plugins alsa-utils
+  libfluidsynth-dev timgm6mb-soundfont
+  fonts-ipafont-gothic
+  pulseaudio pulseaudio-utils sox
+  xvfb xauth imagemagick
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -q
+$sudo apt-get install -y -q --no-install-recommends "${missing[@]}"

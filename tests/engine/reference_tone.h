@@ -1,0 +1,40 @@
+// The tone worked straight from its definition, one frame at a time, for comparison with
+// the engine: sample = trunc(sin(phase) * 32768), phase += (6.28318 * f) / 44100, wrapped
+// by 6.28318 when strictly greater.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+namespace reference {
+
+struct Channel {
+    double phase = 0.0;
+
+    std::int16_t next(double hz) {
+        double v = std::trunc(std::sin(phase) * 32768.0);
+        if (v > 32767.0) {
+            v = 32767.0;
+        }
+        phase = phase + (6.28318 * hz) / 44100.0;
+        if (phase > 6.28318) {
+            phase = phase - 6.28318;
+        }
+        return static_cast<std::int16_t>(v);
+    }
+};
+
+// Interleaved left/right frames of `frames` frames.
+inline std::vector<std::int16_t> Frames(Channel& left, Channel& right, double leftHz,
+                                        double rightHz, int frames) {
+    std::vector<std::int16_t> out;
+    out.reserve(2 * frames);
+    for (int k = 0; k < frames; ++k) {
+        out.push_back(left.next(leftHz));
+        out.push_back(right.next(rightHz));
+    }
+    return out;
+}
+
+}  // namespace reference

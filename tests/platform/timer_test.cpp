@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include "platform/mm_timer.h"
+
+using namespace plat;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+struct Ticks {
+    std::atomic<int> count{0};
+    std::vector<Clock::time_point> at;  // written by the timer thread only
+    std::atomic<bool> afterKill{false};
+};
+
+void record(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
+    auto* t = reinterpret_cast<Ticks*>(user);
+    t->at.push_back(Clock::now());
+    t->count.fetch_add(1);
+}
+
+TEST(MmTimer, PeriodicTenMillisecondsAveragesTenOverOneSecond) {
+    Ticks ticks;
+    ticks.at.reserve(200);
+    const UINT id = timeSetEvent(10, 1, record, reinterpret_cast<DWORD_PTR>(&ticks), TIME_PERIODIC);
+    ASSERT_NE(id, 0u);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1050));
+    ASSERT_EQ(timeKillEvent(id), TIMERR_NOERROR);
+    ASSERT_GE(ticks.at.size(), 90u);
+    const auto span = ticks.at.back() - ticks.at.front();
+    const double meanMs =
+        std::chrono::duration<double, std::milli>(span).count() / (ticks.at.size() - 1);
+    EXPECT_NEAR(meanMs, 10.0, 1.0);
+}
+
+TEST(MmTimer, NoCallbackRunsAfterKillReturns) {
+    Ticks ticks;
+    const UINT id = timeSetEvent(1, 1, record, reinterpret_cast<DWORD_PTR>(&ticks), TIME_PERIODIC);
+    ASSERT_NE(id, 0u);
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    ASSERT_EQ(timeKillEvent(id), TIMERR_NOERROR);
+    const int atKill = ticks.count.load();
+    EXPECT_GT(atKill, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(ticks.count.load(), atKill);
+}
+
+struct SelfKill {
+    std::atomic<UINT> id{0};
+    std::atomic<int> calls{0};
+    std::atomic<MMRESULT> result{999};
+};
+
+void killMyself(UINT id, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
+    auto* s = reinterpret_cast<SelfKill*>(user);
+    s->calls.fetch_add(1);
+    s->result.store(timeKillEvent(id));
+}
+
+TEST(MmTimer, AnEventKilledFromItsOwnCallbackNeverRunsAgain) {
+    SelfKill s;
+    const UINT id = timeSetEvent(5, 1, killMyself, reinterpret_cast<DWORD_PTR>(&s), TIME_PERIODIC);
+    ASSERT_NE(id, 0u);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(s.calls.load(), 1);
+    EXPECT_EQ(s.result.load(), TIMERR_NOERROR);
+    EXPECT_NE(timeKillEvent(id), TIMERR_NOERROR);  // already gone
+}
+
+TEST(MmTimer, OneShotRunsExactlyOnce) {
+    Ticks ticks;
+    const UINT id = timeSetEvent(5, 1, record, reinterpret_cast<DWORD_PTR>(&ticks), TIME_ONESHOT);
+    ASSERT_NE(id, 0u);
+    std::this_thread::sleep_for(std::chrono::milliseconds(80));
+    EXPECT_EQ(ticks.count.load(), 1);
+    timeKillEvent(id);
+}
+
+TEST(MmTimer, KillingAnUnknownOrZeroIdFails) {
+    EXPECT_NE(timeKillEvent(0), TIMERR_NOERROR);
+    EXPECT_NE(timeKillEvent(0x7FFFFFF0u), TIMERR_NOERROR);
+}
+
+TEST(MmTimer, EventIdsAreNeverReused) {
+    Ticks ticks;
+    const UINT a = timeSetEvent(1000, 1, record, reinterpret_cast<DWORD_PTR>(&ticks), TIME_ONESHOT);
+    timeKillEvent(a);
+    const UINT b = timeSetEvent(1000, 1, record, reinterpret_cast<DWORD_PTR>(&ticks), TIME_ONESHOT);
+    EXPECT_NE(a, b);
+    EXPECT_NE(timeKillEvent(a), TIMERR_NOERROR);
+    EXPECT_EQ(timeKillEvent(b), TIMERR_NOERROR);
+}
+
+TEST(MmTimer, ReservationsAreCountedUntilGivenBack) {
+    EXPECT_EQ(plat::testing::ReservedPeriods(7), 0);
+    EXPECT_EQ(timeBeginPeriod(7), TIMERR_NOERROR);
+    EXPECT_EQ(timeBeginPeriod(7), TIMERR_NOERROR);
+    EXPECT_EQ(plat::testing::ReservedPeriods(7), 2);
+    EXPECT_EQ(timeEndPeriod(7), TIMERR_NOERROR);
+    EXPECT_EQ(timeEndPeriod(7), TIMERR_NOERROR);
+    EXPECT_EQ(timeEndPeriod(7), TIMERR_NOCANDO);  // nothing left to give back
+    EXPECT_EQ(plat::testing::ReservedPeriods(7), 0);
+}
+
+TEST(MmTimer, CapabilitiesCanBeReplacedOrMadeToFail) {
+    TIMECAPS caps{};
+    ASSERT_EQ(timeGetDevCaps(&caps, sizeof caps), TIMERR_NOERROR);
+    EXPECT_EQ(caps.wPeriodMin, 1u);
+    plat::testing::SetTimerCaps(TIMECAPS{5, 50});
+    ASSERT_EQ(timeGetDevCaps(&caps, sizeof caps), TIMERR_NOERROR);
+    EXPECT_EQ(caps.wPeriodMin, 5u);
+    EXPECT_EQ(caps.wPeriodMax, 50u);
+    plat::testing::SetTimerCaps(std::nullopt);
+    EXPECT_NE(timeGetDevCaps(&caps, sizeof caps), TIMERR_NOERROR);
+    plat::testing::ResetTimerCaps();
+}
+
+}  // namespace
