@@ -39,6 +39,9 @@ class CBeatEngine : public plat::CWnd, public CPeriodicTimer {
     void SpeakerSetFrequency(std::int32_t f);
 
     // --- MIDI accompaniment
+    void StartMidi();
+    void StopMidi();
+    void SetMidiVolume(int level);
     void MusicTick();
 
     // Fields, in the engine's order.

@@ -1,5 +1,7 @@
 #include "platform/system.h"
 
+#include "platform/alsa_tone.h"
+
 #include <unistd.h>
 
 #include <chrono>
@@ -31,8 +33,8 @@ void Sleep(DWORD milliseconds) {
 BOOL Beep(DWORD frequency, DWORD duration) {
     if (auto tone = copyOf(g_tone)) {
         tone(frequency, duration);
-    } else {
-        Sleep(duration);
+    } else if (!PlayAlsaTone(frequency, duration)) {
+        Sleep(duration);  // no sound device: the caller still waits as long as the beep
     }
     return TRUE;
 }

@@ -31,8 +31,8 @@ using BeepHandler = std::function<void(UINT type)>;
 using ToneHandler = std::function<void(DWORD frequency, DWORD duration)>;
 
 // Empty handlers restore the defaults: the box is printed on stderr as one line, the
-// message beep rings the terminal bell when stderr is a terminal, and Beep sleeps for
-// the duration.
+// message beep rings the terminal bell when stderr is a terminal, and Beep plays its tone
+// on the default sound device.
 void SetMessageBoxHandler(MessageBoxHandler handler);
 void SetMessageBeepHandler(BeepHandler handler);
 void SetToneHandler(ToneHandler handler);

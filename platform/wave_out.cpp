@@ -85,6 +85,7 @@ class WaveOutDevice {
     }
 
     void setVolume(DWORD volume) { m_volume.store(volume); }
+    DWORD volume() const { return m_volume.load(); }
     HWND notifyWindow() const { return m_notify; }
 
   private:
@@ -316,6 +317,18 @@ MMRESULT waveOutSetVolume(HWAVEOUT hwo, DWORD volume) {
         return MMSYSERR_INVALHANDLE;
     }
     dev->setVolume(volume);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT waveOutGetVolume(HWAVEOUT hwo, DWORD* volume) {
+    auto dev = find(hwo);
+    if (!dev) {
+        return MMSYSERR_INVALHANDLE;
+    }
+    if (volume == nullptr) {
+        return MMSYSERR_INVALPARAM;
+    }
+    *volume = dev->volume();
     return MMSYSERR_NOERROR;
 }
 

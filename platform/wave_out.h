@@ -17,5 +17,6 @@ MMRESULT waveOutReset(HWAVEOUT hwo);
 MMRESULT waveOutClose(HWAVEOUT hwo);
 // Left level in bits 0-15, right in bits 16-31; applied to a copy of each later block.
 MMRESULT waveOutSetVolume(HWAVEOUT hwo, DWORD volume);
+MMRESULT waveOutGetVolume(HWAVEOUT hwo, DWORD* volume);
 
 }  // namespace plat

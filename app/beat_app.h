@@ -1,0 +1,24 @@
+// The application: sets the colours of every dialog and message box, runs the main window
+// modally and ends when it ends. It also carries the About command of the main window's
+// menu.
+#pragma once
+
+#include <QApplication>
+
+class CBeatDlg;
+
+class CBeatApp : public QApplication {
+    Q_OBJECT
+  public:
+    CBeatApp(int& argc, char** argv);
+    ~CBeatApp() override;
+
+    // Runs the program; returns false, as the program has no message loop of its own
+    // beyond the main window's.
+    bool InitInstance();
+
+    void SetDialogBkColor(const QColor& background, const QColor& text);
+    void OnAppAbout();
+
+    CBeatDlg* m_pMainWnd = nullptr;
+};

@@ -1,0 +1,24 @@
+// Tovin: the window.
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/beat_app.h"
+
+namespace {
+bool displayAvailable() {
+    return std::getenv("QT_QPA_PLATFORM") != nullptr || std::getenv("DISPLAY") != nullptr ||
+           std::getenv("WAYLAND_DISPLAY") != nullptr;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (!displayAvailable()) {
+        std::fprintf(stderr,
+                     "tovin: no display to open the window on (DISPLAY is not set); "
+                     "tovin-cli plays the tone without one\n");
+        return 1;
+    }
+    CBeatApp app(argc, argv);
+    app.InitInstance();
+    return 0;
+}

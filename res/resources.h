@@ -1,0 +1,6 @@
+#pragma once
+
+namespace res {
+// Makes the compiled-in images available under ":/images/". Safe to call more than once.
+void InitResources();
+}  // namespace res

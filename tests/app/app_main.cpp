@@ -1,0 +1,12 @@
+// Test main for the application shell: the program's own application object, on the
+// offscreen platform.
+#include <gtest/gtest.h>
+
+#include "app/beat_app.h"
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    CBeatApp app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

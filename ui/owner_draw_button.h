@@ -1,0 +1,26 @@
+// A push button whose face is drawn entirely by its owner (a CBitmapButton). Without an
+// owner it draws nothing.
+#pragma once
+
+#include <QAbstractButton>
+#include <functional>
+
+namespace ui {
+
+class OwnerDrawButton : public QAbstractButton {
+    Q_OBJECT
+  public:
+    using Drawer = std::function<void(QPainter&, const OwnerDrawButton&)>;
+
+    explicit OwnerDrawButton(QWidget* parent = nullptr) : QAbstractButton(parent) {}
+    void setDrawer(Drawer drawer);
+    QSize sizeHint() const override { return size(); }
+
+  protected:
+    void paintEvent(QPaintEvent*) override;
+
+  private:
+    Drawer m_drawer;
+};
+
+}  // namespace ui
