@@ -16,7 +16,7 @@ build: deps
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
-	$(BUILD)/cli/tovin-cli play
+	$(BUILD)/app/tovin
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
