@@ -2,6 +2,10 @@
 // and PipeWire alike through ALSA's own configuration.
 #include <alsa/asoundlib.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
 #include "platform/wave_sink.h"
 
 namespace plat {
@@ -32,13 +36,14 @@ class AlsaWaveSink : public WaveSink {
         snd_pcm_uframes_t left = piece.bytes / m_frameBytes;
         const char* p = piece.data;
         int failures = 0;
-        while (left > 0 && !abort.load()) {
+        while (left > 0 && !abort.load() && !m_broken) {
             const snd_pcm_sframes_t done = snd_pcm_writei(m_pcm, p, left);
             if (done < 0) {
-                // An underrun (or a suspend) is recovered; a device that keeps failing
-                // drops the rest of the piece rather than spinning.
-                if (snd_pcm_recover(m_pcm, static_cast<int>(done), 1) < 0 || ++failures > 8) {
-                    return;
+                // An underrun or a suspend is recovered; a device that cannot be recovered,
+                // or fails again at once every time (its sound server went away, say), is
+                // given up for this opening.
+                if (snd_pcm_recover(m_pcm, static_cast<int>(done), 1) < 0 || ++failures > 16) {
+                    m_broken = true;
                 }
                 continue;
             }
@@ -46,10 +51,20 @@ class AlsaWaveSink : public WaveSink {
             left -= static_cast<snd_pcm_uframes_t>(done);
             p += static_cast<std::size_t>(done) * m_frameBytes;
         }
+        if (m_broken) {
+            // Without a device the blocks still come back at the pace they would play,
+            // so the program above carries on as if playing rather than spinning.
+            waitFor(left * m_frameBytes, abort);
+        }
+    }
+
+    void interrupt() override {
+        std::lock_guard<std::mutex> lock(m_waitMutex);
+        m_wake.notify_all();
     }
 
     void discard() override {
-        if (m_pcm != nullptr) {
+        if (m_pcm != nullptr && !m_broken) {
             snd_pcm_drop(m_pcm);
             snd_pcm_prepare(m_pcm);
         }
@@ -57,15 +72,28 @@ class AlsaWaveSink : public WaveSink {
 
     void close() override {
         if (m_pcm != nullptr) {
-            snd_pcm_drain(m_pcm);
+            if (!m_broken) {
+                snd_pcm_drain(m_pcm);
+            }
             snd_pcm_close(m_pcm);
             m_pcm = nullptr;
         }
     }
 
   private:
+    void waitFor(std::size_t bytes, const std::atomic<bool>& abort) {
+        const auto length = std::chrono::microseconds(static_cast<long long>(bytes) * 1000000 /
+                                                      (m_bytesPerSecond ? m_bytesPerSecond : 1));
+        std::unique_lock<std::mutex> lock(m_waitMutex);
+        m_wake.wait_for(lock, length, [&] { return abort.load(); });
+    }
+
     snd_pcm_t* m_pcm = nullptr;
     std::size_t m_frameBytes = 4;
+    DWORD m_bytesPerSecond = 176400;
+    bool m_broken = false;  // touched by the writer thread only
+    std::mutex m_waitMutex;
+    std::condition_variable m_wake;
 };
 
 }  // namespace
