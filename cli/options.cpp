@@ -93,11 +93,19 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             value = name.substr(eq + 1);
             name = name.substr(0, eq);
         }
-        if (name != "--carrier" && name != "--beat" && name != "--volume" && name != "--seconds") {
+        if (name != "--carrier" && name != "--beat" && name != "--volume" && name != "--seconds" &&
+            name != "--midi" && name != "--midi-volume" && name != "--record-midi") {
             return fail("unknown option '" + name + "'; try 'tovin-cli --help'");
         }
         if (!seen.insert(name).second) {
             return fail(name + ": given more than once");
+        }
+        if (name == "--midi") {
+            if (value) {
+                return fail("--midi: takes no value");
+            }
+            result.play.midi = true;
+            continue;
         }
         if (!value) {
             if (i + 1 >= args.size()) {
@@ -121,6 +129,18 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
                             "'");
             }
             result.play.volume = static_cast<int>(*volume);
+        } else if (name == "--midi-volume") {
+            const auto volume = parseWhole(*value, 100);
+            if (!volume) {
+                return fail("--midi-volume: expected a whole number from 0 to 100, got '" + *value +
+                            "'");
+            }
+            result.play.midiVolume = static_cast<int>(*volume);
+        } else if (name == "--record-midi") {
+            if (value->empty()) {
+                return fail("--record-midi: expected a file name");
+            }
+            result.play.recordMidi = *value;
         } else {
             const auto seconds = parseWhole(*value, kMaxSeconds);
             if (!seconds || *seconds == 0) {
@@ -130,12 +150,18 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             result.play.seconds = *seconds;
         }
     }
+    for (const char* midiOnly : {"--midi-volume", "--record-midi"}) {
+        if (seen.count(midiOnly) != 0 && !result.play.midi) {
+            return fail(std::string(midiOnly) + ": only with --midi");
+        }
+    }
     result.kind = CommandLine::Kind::Play;
     return result;
 }
 
 std::string UsageText() {
     return "usage: tovin-cli play [--carrier HZ] [--beat HZ] [--volume 0-100] [--seconds N]\n"
+           "                      [--midi [--midi-volume 0-100] [--record-midi FILE]]\n"
            "       tovin-cli --help | --version\n"
            "\n"
            "play      plays the binaural beat tone through the default sound device until\n"
@@ -144,7 +170,14 @@ std::string UsageText() {
            "  --carrier HZ   carrier pitch, 100.0 to 880.0 Hz in steps of 0.1 (default 150)\n"
            "  --beat HZ      beat, 0.0 to 50.0 Hz in steps of 0.1 (default 8)\n"
            "  --volume N     tone volume, 0 to 100 (default 50)\n"
-           "  --seconds N    stop after N seconds\n";
+           "  --seconds N    stop after N seconds\n"
+           "  --midi         adds the MIDI accompaniment: now and then a chord on the\n"
+           "                 half second, and a percussion hit every four seconds\n"
+           "  --midi-volume N\n"
+           "                 MIDI volume, 0 to 100 (default 50)\n"
+           "  --record-midi FILE\n"
+           "                 writes every MIDI message sent to FILE, a Standard MIDI File,\n"
+           "                 when playing ends\n";
 }
 
 }  // namespace cli

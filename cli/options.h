@@ -13,6 +13,9 @@ struct PlayOptions {
     int beat = 80;       // tenths of a hertz
     int volume = 50;     // 0-100
     std::optional<long> seconds;
+    bool midi = false;                      // the MIDI accompaniment
+    int midiVolume = 50;                    // 0-100
+    std::optional<std::string> recordMidi;  // Standard MIDI File of what was sent
 };
 
 struct CommandLine {

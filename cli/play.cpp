@@ -2,12 +2,16 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QSaveFile>
 #include <QTimer>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <memory>
+#include <string>
 
+#include "cli/midi_file.h"
+#include "cli/midi_log.h"
 #include "engine/beat_engine.h"
 #include "platform/message_queue.h"
 #include "platform/system.h"
@@ -26,16 +30,21 @@ constexpr plat::UINT kDeviceReady = plat::WM_USER + 1;
 
 // Receives, through the same queue as the device's notifications, a message posted right
 // after the output was opened: it arrives once the device-opened handling has run, which
-// is when the engine has set its own start-up volume.
+// is when the engine has set its own start-up volume. The MIDI accompaniment, started
+// before the message was delivered, has set its start-up level by then as well.
 class Session : public plat::CWnd {
   public:
-    Session(CBeatEngine& engine, int volume) : m_engine(engine), m_volume(volume) {
+    Session(CBeatEngine& engine, const PlayOptions& options)
+        : m_engine(engine), m_options(options) {
         CreateHidden("tovin-cli", 0);
     }
 
     plat::LRESULT WindowProc(plat::UINT msg, plat::WPARAM wParam, plat::LPARAM lParam) override {
         if (msg == kDeviceReady) {
-            m_engine.SetWaveVolume(m_volume);
+            m_engine.SetWaveVolume(m_options.volume);
+            if (m_options.midi) {
+                m_engine.SetMidiVolume(m_options.midiVolume);
+            }
             return 1;
         }
         return CWnd::WindowProc(msg, wParam, lParam);
@@ -43,15 +52,26 @@ class Session : public plat::CWnd {
 
   private:
     CBeatEngine& m_engine;
-    int m_volume;
+    const PlayOptions& m_options;
 };
 
-void printStatus(const CBeatEngine& engine, const QElapsedTimer& clock) {
+std::string noteName(int note) {
+    static const char* const kNames[] = {"C",  "C#", "D",  "D#", "E",  "F",
+                                         "F#", "G",  "G#", "A",  "A#", "B"};
+    return kNames[note % 12] + std::to_string(note / 12 - 1);
+}
+
+void printStatus(const CBeatEngine& engine, const QElapsedTimer& clock, const MidiLog* midi) {
     const bool swapped = engine.m_bSwap != 0;
     const int left = swapped ? engine.m_nCarrier : engine.m_nLowFreq;
     const int right = swapped ? engine.m_nLowFreq : engine.m_nCarrier;
     std::printf("\r%8.1f s   left %6.1f Hz   right %6.1f Hz   %s ", clock.elapsed() / 1000.0,
                 left / 10.0, right / 10.0, swapped ? "exchanged" : "normal   ");
+    if (midi != nullptr) {
+        const int root = midi->LastRoot();
+        std::printf("  root %-3s  chords %d  hits %d ", root < 0 ? "-" : noteName(root).c_str(),
+                    midi->Chords(), midi->Hits());
+    }
     std::fflush(stdout);
 }
 
@@ -61,13 +81,31 @@ int RunPlay(const PlayOptions& options) {
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
 
+    // The recording goes to a temporary file beside the target, renamed into place at the
+    // end; a target that cannot be written is refused before anything plays.
+    std::unique_ptr<QSaveFile> record;
+    if (options.recordMidi) {
+        record = std::make_unique<QSaveFile>(QString::fromStdString(*options.recordMidi));
+        if (!record->open(QIODevice::WriteOnly)) {
+            std::fprintf(stderr, "tovin-cli: --record-midi: cannot write '%s': %s\n",
+                         options.recordMidi->c_str(), record->errorString().toLocal8Bit().data());
+            return 2;
+        }
+    }
+
     auto engine = std::make_unique<CBeatEngine>();
     engine->SetTone(options.carrier, options.beat);
     engine->OpenOutput();
     if (engine->m_hWaveOut == 0) {
         return 1;  // the engine has said why
     }
-    Session session(*engine, options.volume);
+    std::unique_ptr<MidiLog> midi;
+    if (options.midi) {
+        midi = std::make_unique<MidiLog>(record != nullptr);
+        midi->Start();
+        engine->StartMidi();
+    }
+    Session session(*engine, options);
     session.PostMessage(kDeviceReady, 0, 0);
 
     QElapsedTimer clock;
@@ -81,16 +119,30 @@ int RunPlay(const PlayOptions& options) {
             return;
         }
         if (live) {
-            printStatus(*engine, clock);
+            printStatus(*engine, clock, midi.get());
         }
     });
     poll.start(50);
     QCoreApplication::exec();
 
     engine->StopOutput();
+    engine->StopMidi();
+    if (midi) {
+        midi->Stop();
+    }
     engine.reset();
     if (live) {
         std::printf("\n");
+    }
+    if (record) {
+        const std::string bytes = EncodeMidiFile(midi->Words(), midi->EndMs());
+        if (record->write(bytes.data(), static_cast<qint64>(bytes.size())) !=
+                static_cast<qint64>(bytes.size()) ||
+            !record->commit()) {
+            std::fprintf(stderr, "tovin-cli: --record-midi: cannot write '%s': %s\n",
+                         options.recordMidi->c_str(), record->errorString().toLocal8Bit().data());
+            return 1;
+        }
     }
     return 0;
 }

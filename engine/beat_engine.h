@@ -39,9 +39,13 @@ class CBeatEngine : public plat::CWnd, public CPeriodicTimer {
     void SpeakerSetFrequency(std::int32_t f);
 
     // --- MIDI accompaniment
+    static void SendShort(plat::HMIDIOUT device, std::int32_t status, std::int32_t data1,
+                          std::int32_t data2);
+    std::uint8_t NextNote();
+    void PlayChord();
     void StartMidi();
     void StopMidi();
-    void SetMidiVolume(int level);
+    void SetMidiVolume(std::int32_t level);
     void MusicTick();
 
     // Fields, in the engine's order.
@@ -70,4 +74,5 @@ class CBeatEngine : public plat::CWnd, public CPeriodicTimer {
 
   private:
     void ReleaseBuffers();
+    void DrawMapParameters();
 };

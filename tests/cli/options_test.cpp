@@ -86,11 +86,43 @@ TEST(PlayOptions, MissingDuplicatedAndUnknownOptionsAreRefused) {
     expectError({}, "command");
 }
 
+TEST(MidiOptions, TheAccompanimentIsOffUnlessAskedFor) {
+    const auto line = parse({"play"});
+    EXPECT_FALSE(line.play.midi);
+    EXPECT_EQ(line.play.midiVolume, 50);
+    EXPECT_FALSE(line.play.recordMidi.has_value());
+}
+
+TEST(MidiOptions, MidiItsVolumeAndARecordingInEitherSpelling) {
+    const auto line = parse({"play", "--midi", "--midi-volume", "0", "--record-midi=out.mid"});
+    ASSERT_EQ(line.kind, Kind::Play) << line.error;
+    EXPECT_TRUE(line.play.midi);
+    EXPECT_EQ(line.play.midiVolume, 0);
+    EXPECT_EQ(line.play.recordMidi, "out.mid");
+    const auto other = parse({"play", "--record-midi", "a b.mid", "--midi-volume=100", "--midi"});
+    ASSERT_EQ(other.kind, Kind::Play) << other.error;
+    EXPECT_EQ(other.play.midiVolume, 100);
+    EXPECT_EQ(other.play.recordMidi, "a b.mid");
+}
+
+TEST(MidiOptions, BadMidiOptionsNameThemselves) {
+    expectError({"play", "--midi", "--midi-volume", "101"}, "--midi-volume");
+    expectError({"play", "--midi", "--midi-volume", "-1"}, "--midi-volume");
+    expectError({"play", "--midi", "--midi-volume"}, "--midi-volume");
+    expectError({"play", "--midi", "--record-midi", ""}, "--record-midi");
+    expectError({"play", "--midi=yes"}, "--midi");
+    expectError({"play", "--midi", "--midi"}, "--midi");
+    // They belong to the accompaniment.
+    expectError({"play", "--midi-volume", "20"}, "--midi-volume");
+    expectError({"play", "--record-midi", "out.mid"}, "--record-midi");
+}
+
 TEST(CommandLine, HelpAndVersionAreRecognised) {
     EXPECT_EQ(parse({"--help"}).kind, Kind::Help);
     EXPECT_EQ(parse({"play", "--help"}).kind, Kind::Help);
     EXPECT_EQ(parse({"--version"}).kind, Kind::Version);
     EXPECT_NE(cli::UsageText().find("--carrier"), std::string::npos);
+    EXPECT_NE(cli::UsageText().find("--record-midi"), std::string::npos);
 }
 
 }  // namespace
