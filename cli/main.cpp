@@ -6,6 +6,7 @@
 
 #include "cli/options.h"
 #include "cli/play.h"
+#include "cli/render.h"
 #include "platform/message_queue.h"
 
 int main(int argc, char** argv) {
@@ -14,6 +15,7 @@ int main(int argc, char** argv) {
     switch (line.kind) {
         case cli::CommandLine::Kind::Help:
             std::fputs(cli::UsageText().c_str(), stdout);
+            std::fputs(cli::RenderUsageText().c_str(), stdout);
             return 0;
         case cli::CommandLine::Kind::Version:
             std::printf("tovin-cli %s\n", TOVIN_VERSION);
@@ -21,6 +23,9 @@ int main(int argc, char** argv) {
         case cli::CommandLine::Kind::Error:
             std::fprintf(stderr, "tovin-cli: %s\n", line.error.c_str());
             return 2;
+        case cli::CommandLine::Kind::Render:
+            // No window and no device: the render needs no event loop.
+            return cli::RunRender(line.render);
         case cli::CommandLine::Kind::Play:
             break;
     }

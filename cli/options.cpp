@@ -77,6 +77,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         result.kind = CommandLine::Kind::Version;
         return result;
     }
+    if (command == "render") {
+        return ParseRenderCommand(args);
+    }
     if (command != "play") {
         return fail("unknown command '" + command + "'; try 'tovin-cli --help'");
     }

@@ -18,19 +18,30 @@ struct PlayOptions {
     std::optional<std::string> recordMidi;  // Standard MIDI File of what was sent
 };
 
+struct RenderOptions {
+    int carrier = 1500;  // tenths of a hertz
+    int beat = 80;       // tenths of a hertz
+    std::string path = "tovin.wav";
+};
+
 struct CommandLine {
-    enum class Kind { Play, Help, Version, Error };
+    enum class Kind { Play, Render, Help, Version, Error };
     Kind kind = Kind::Error;
     PlayOptions play;
+    RenderOptions render;
     std::string error;  // one line, for Kind::Error
 };
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+// The options of `render` (args[0] is the command itself).
+CommandLine ParseRenderCommand(const std::vector<std::string>& args);
 
 // Reads "150", "142.5" or "150.00" as tenths (1500, 1425, 1500). Fails on anything that
 // is not a plain non-negative decimal, or that is not a whole number of tenths.
 std::optional<long> ParseTenths(const std::string& text);
 
 std::string UsageText();
+std::string RenderUsageText();
 
 }  // namespace cli

@@ -5,11 +5,13 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 
 #include "engine/periodic_timer.h"
 #include "engine/shared_word.h"
 #include "platform/types.h"
 #include "platform/window.h"
+#include "render/render_job.h"
 
 class CBeatEngine : public plat::CWnd, public CPeriodicTimer {
   public:
@@ -19,6 +21,9 @@ class CBeatEngine : public plat::CWnd, public CPeriodicTimer {
 
     // Playback: builds the hidden window; the tone starts with OpenOutput.
     CBeatEngine();
+    // WAV render: renders the whole file before it returns (render/). No window, no
+    // device, no tick; m_renderResult tells how it went.
+    explicit CBeatEngine(const RenderToFile& job);
     ~CBeatEngine() override;
 
     // --- synthesis
@@ -37,6 +42,10 @@ class CBeatEngine : public plat::CWnd, public CPeriodicTimer {
     void SpeakerInit();
     void SpeakerOff();
     void SpeakerSetFrequency(std::int32_t f);
+
+    // --- WAV render
+    // The 44-byte header for `length` bytes of sound, written at the start of `file`.
+    static void WriteWavHeader(std::FILE* file, std::uint32_t length);
 
     // --- MIDI accompaniment
     static void SendShort(plat::HMIDIOUT device, std::int32_t status, std::int32_t data1,
@@ -71,6 +80,8 @@ class CBeatEngine : public plat::CWnd, public CPeriodicTimer {
     int m_bIsNT = 1;
     SharedWord<float> m_fLogR{3.5f};
     SharedWord<float> m_fLogX{0.5f};
+    // How the render went, for callers that report it (the window shows nothing).
+    RenderResult m_renderResult;
 
   private:
     void ReleaseBuffers();

@@ -25,15 +25,20 @@ struct Channel {
     }
 };
 
+// Interleaved left/right frames of `frames` frames, written to `out`.
+inline void Fill(Channel& left, Channel& right, double leftHz, double rightHz, std::int16_t* out,
+                 int frames) {
+    for (int k = 0; k < frames; ++k) {
+        out[2 * k] = left.next(leftHz);
+        out[2 * k + 1] = right.next(rightHz);
+    }
+}
+
 // Interleaved left/right frames of `frames` frames.
 inline std::vector<std::int16_t> Frames(Channel& left, Channel& right, double leftHz,
                                         double rightHz, int frames) {
-    std::vector<std::int16_t> out;
-    out.reserve(2 * frames);
-    for (int k = 0; k < frames; ++k) {
-        out.push_back(left.next(leftHz));
-        out.push_back(right.next(rightHz));
-    }
+    std::vector<std::int16_t> out(2 * frames);
+    Fill(left, right, leftHz, rightHz, out.data(), frames);
     return out;
 }
 

@@ -1,0 +1,138 @@
+// The WAV render three ways, timed in one run: (a) `tovin-cli render`, (b) the plain loop
+// (FillBlock block after block, each written out) making the same file, and (c) sox
+// synthesising the same length of a 142/150 Hz sine pair. Checks that (a) and (b) are
+// the same bytes and prints the times and their ratios. Each run writes a new file (the
+// old one is removed first, untimed), so that none of the three pays for truncating the
+// last run's 52 MB.
+// Usage: bench_render [RUNS] [DIR] (5 runs, files in the current directory by default)
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "engine/beat_engine.h"
+#include "platform/message_queue.h"
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Runs a program to its end; returns the wall time, or a negative time when it failed.
+double timeProgram(const std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    for (const auto& a : args) {
+        argv.push_back(const_cast<char*>(a.c_str()));
+    }
+    argv.push_back(nullptr);
+    const auto start = Clock::now();
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
+        return -1.0;
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    const double took = secondsSince(start);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? took : -1.0;
+}
+
+// (b): the render as a plain loop over FillBlock, header first and patched at the end.
+double timePlainLoop(const std::string& path) {
+    const auto start = Clock::now();
+    CBeatEngine engine;
+    engine.SetTone(1500, 80);
+    std::vector<std::int16_t> block(2 * CBeatEngine::kBlockFrames);
+    std::FILE* file = std::fopen(path.c_str(), "w+b");
+    if (file == nullptr) {
+        return -1.0;
+    }
+    CBeatEngine::WriteWavHeader(file, 0);
+    std::uint32_t total = 0;
+    for (int n = 1; n <= render::kBlocks; ++n) {
+        engine.m_bSwap = (n / render::kSwapRun) % 2;
+        engine.FillBlock(block.data());
+        total += static_cast<std::uint32_t>(
+            std::fwrite(block.data(), 1, CBeatEngine::kBlockBytes, file));
+    }
+    CBeatEngine::WriteWavHeader(file, total);
+    std::fclose(file);
+    return secondsSince(start);
+}
+
+std::vector<char> readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+struct Times {
+    std::vector<double> runs;
+    double best() const { return *std::min_element(runs.begin(), runs.end()); }
+    double median() const {
+        std::vector<double> s = runs;
+        std::sort(s.begin(), s.end());
+        return s[s.size() / 2];
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string cli = TOVIN_CLI_PATH;
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    const std::string dir = argc > 2 ? argv[2] : ".";
+    const std::string a = dir + "/bench-a.wav";
+    const std::string b = dir + "/bench-b.wav";
+    const std::string c = dir + "/bench-c.wav";
+
+    QCoreApplication app(argc, argv);  // the playback engine of (b) has a hidden window
+    plat::StartMessageQueue();
+
+    Times ta, tb, tc;
+    for (int i = 0; i < runs; ++i) {
+        for (const auto& f : {a, b, c}) {
+            std::remove(f.c_str());
+        }
+        ta.runs.push_back(timeProgram({cli, "render", "--carrier", "150", "--beat", "8", "-o", a}));
+        tb.runs.push_back(timePlainLoop(b));
+        tc.runs.push_back(timeProgram({"sox", "-n", "-r", "44100", "-b", "16", "-c", "2", c,
+                                       "synth", "297.215", "sine", "142", "sine", "150"}));
+        if (ta.runs.back() < 0 || tb.runs.back() < 0 || tc.runs.back() < 0) {
+            std::fprintf(stderr, "bench_render: run %d failed (a %.3f, b %.3f, c %.3f)\n", i + 1,
+                         ta.runs.back(), tb.runs.back(), tc.runs.back());
+            return 1;
+        }
+    }
+    const std::vector<char> bytesA = readFile(a);
+    const bool same = bytesA.size() == 52428844 && bytesA == readFile(b);
+    std::remove(a.c_str());
+    std::remove(b.c_str());
+    std::remove(c.c_str());
+
+    std::printf("WAV render, carrier 150 Hz, beat 8 Hz: %d runs each, wall time best / median\n",
+                runs);
+    std::printf("  (a) tovin-cli render        %7.3f s / %7.3f s\n", ta.best(), ta.median());
+    std::printf("  (b) plain FillBlock loop    %7.3f s / %7.3f s\n", tb.best(), tb.median());
+    std::printf("  (c) sox synth               %7.3f s / %7.3f s\n", tc.best(), tc.median());
+    const double vsPlain = ta.median() / tb.median();
+    const double vsSox = tc.median() / ta.median();
+    std::printf("  (a) / (b) = %.2f of the plain loop's time (target at most 0.50): %s\n", vsPlain,
+                vsPlain <= 0.5 ? "met" : "NOT met");
+    std::printf("  (c) / (a) = %.1f times faster than sox (target at least 12): %s\n", vsSox,
+                vsSox >= 12.0 ? "met" : "NOT met");
+    std::printf("  (a) and (b) byte for byte: %s\n", same ? "identical" : "DIFFERENT");
+    return same ? 0 : 1;
+}
