@@ -1,4 +1,5 @@
 // Tovin: the window.
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -18,6 +19,8 @@ int main(int argc, char** argv) {
                      "tovin-cli plays the tone without one\n");
         return 1;
     }
+    // A file-size limit makes a write fail rather than end the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     CBeatApp app(argc, argv);
     app.InitInstance();
     return 0;

@@ -78,6 +78,7 @@ void CBeatDlg::bindEvents() {
     onClick(res::kIdAlpha, [this] { OnBeat(kBeatAlpha); });
     onClick(res::kIdTheta, [this] { OnBeat(kBeatTheta); });
     onClick(res::kId440Hz, [this] { OnCarrier(4400); });
+    onClick(res::kIdWav, [this] { OnWav(); });
     onClick(res::kIdMidi, [this] { OnMidi(); });
     onClick(res::kIdCancel, [this] { reject(); });
     connect(m_sliderWave, &CSliderCtrl::customDraw, this, [this] { OnWaveSliderDraw(); });
@@ -134,6 +135,18 @@ void CBeatDlg::OnMidi() {
         m_pEngine->StartMidi();
     } else {
         m_pEngine->StopMidi();
+    }
+}
+
+void CBeatDlg::OnWav() {
+    // The window shows nothing about the render, whatever its outcome.
+    QWidget* wav = GetDlgItem(res::kIdWav);
+    if (wav != nullptr) {
+        wav->setEnabled(false);
+    }
+    CBeatEngine render(RenderToFile{m_nCarrier, m_nBeat, "tovin.wav"});
+    if (wav != nullptr) {
+        wav->setEnabled(true);
     }
 }
 

@@ -24,6 +24,7 @@ class CBeatDlg : public CDialog {
     void OnCarrier(int carrier);
     void OnBeat(int beat);
     void OnMidi();
+    void OnWav();
     void OnWaveSliderDraw();
     void OnMidiSliderDraw();
     // The closing teardown, run by the cancel command.
