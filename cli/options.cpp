@@ -1,6 +1,7 @@
 #include "cli/options.h"
 
 #include <cctype>
+#include <functional>
 #include <set>
 
 namespace cli {
@@ -58,17 +59,172 @@ std::optional<long> ParseTenths(const std::string& text) {
     return tenths;
 }
 
-CommandLine ParseCommandLine(const std::vector<std::string>& args) {
+namespace {
+
+CommandLine failure(const std::string& message) {
     CommandLine result;
-    auto fail = [&result](const std::string& message) {
-        result.kind = CommandLine::Kind::Error;
-        result.error = message;
-        return result;
-    };
+    result.kind = CommandLine::Kind::Error;
+    result.error = message;
+    return result;
+}
+
+// Reads one option's value; returns an error line, or "" when the value was taken.
+using ValueReader = std::function<std::string(const std::string& name, const std::string& value)>;
+
+// Walks the options after the command: "--name value" or "--name=value", flags without a
+// value, --help. Unknown and repeated options are errors. Returns the result to give back
+// at once (an error, or help), or nothing when every option was read.
+std::optional<CommandLine> readOptions(const std::vector<std::string>& args,
+                                       const std::set<std::string>& withValue,
+                                       const std::set<std::string>& flags,
+                                       std::set<std::string>& seen, const ValueReader& read) {
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        std::string name = args[i];
+        std::optional<std::string> value;
+        if (name == "--help" || name == "-h") {
+            CommandLine help;
+            help.kind = CommandLine::Kind::Help;
+            return help;
+        }
+        if (const auto eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
+            value = name.substr(eq + 1);
+            name = name.substr(0, eq);
+        }
+        const bool flag = flags.count(name) != 0;
+        if (!flag && withValue.count(name) == 0) {
+            return failure("unknown option '" + name + "'; try 'tovin-cli --help'");
+        }
+        if (!seen.insert(name).second) {
+            return failure(name + ": given more than once");
+        }
+        if (flag) {
+            if (value) {
+                return failure(name + ": takes no value");
+            }
+            continue;
+        }
+        if (!value) {
+            if (i + 1 >= args.size()) {
+                return failure(name + ": missing value");
+            }
+            value = args[++i];
+        }
+        if (const std::string error = read(name, *value); !error.empty()) {
+            return failure(error);
+        }
+    }
+    return std::nullopt;
+}
+
+// --carrier and --beat, in tenths of a hertz; "" when `out` was set.
+std::string readFrequency(const std::string& name, const std::string& value, int& out) {
+    const bool carrier = name == "--carrier";
+    const Range range = carrier ? Range{1000, 8800} : Range{0, 500};
+    const auto tenths = ParseTenths(value);
+    if (!tenths || *tenths < range.low || *tenths > range.high) {
+        return name + ": expected " + (carrier ? "100.0 to 880.0" : "0.0 to 50.0") +
+               " Hz in steps of 0.1, got '" + value + "'";
+    }
+    out = static_cast<int>(*tenths);
+    return "";
+}
+
+std::string readLevel(const std::string& name, const std::string& value, int& out) {
+    const auto level = parseWhole(value, 100);
+    if (!level) {
+        return name + ": expected a whole number from 0 to 100, got '" + value + "'";
+    }
+    out = static_cast<int>(*level);
+    return "";
+}
+
+CommandLine parsePlay(const std::vector<std::string>& args) {
+    CommandLine result;
+    PlayOptions& play = result.play;
+    std::set<std::string> seen;
+    const auto stop = readOptions(
+        args, {"--carrier", "--beat", "--volume", "--seconds", "--midi-volume", "--record-midi"},
+        {"--midi"}, seen, [&play](const std::string& name, const std::string& value) {
+            if (name == "--carrier") {
+                return readFrequency(name, value, play.carrier);
+            }
+            if (name == "--beat") {
+                return readFrequency(name, value, play.beat);
+            }
+            if (name == "--volume") {
+                return readLevel(name, value, play.volume);
+            }
+            if (name == "--midi-volume") {
+                return readLevel(name, value, play.midiVolume);
+            }
+            if (name == "--record-midi") {
+                if (value.empty()) {
+                    return std::string("--record-midi: expected a file name");
+                }
+                play.recordMidi = value;
+                return std::string();
+            }
+            const auto seconds = parseWhole(value, kMaxSeconds);
+            if (!seconds || *seconds == 0) {
+                return "--seconds: expected a whole number of seconds from 1, got '" + value + "'";
+            }
+            play.seconds = *seconds;
+            return std::string();
+        });
+    if (stop) {
+        return *stop;
+    }
+    play.midi = seen.count("--midi") != 0;
+    for (const char* midiOnly : {"--midi-volume", "--record-midi"}) {
+        if (seen.count(midiOnly) != 0 && !play.midi) {
+            return failure(std::string(midiOnly) + ": only with --midi");
+        }
+    }
+    result.kind = CommandLine::Kind::Play;
+    return result;
+}
+
+CommandLine parseRender(const std::vector<std::string>& given) {
+    // --output is the long spelling of -o.
+    std::vector<std::string> args;
+    for (const std::string& arg : given) {
+        if (arg.rfind("--output=", 0) == 0) {
+            args.push_back("-o");
+            args.push_back(arg.substr(9));
+        } else {
+            args.push_back(arg == "--output" ? "-o" : arg);
+        }
+    }
+    CommandLine result;
+    RenderOptions& render = result.render;
+    std::set<std::string> seen;
+    const auto stop = readOptions(
+        args, {"--carrier", "--beat", "-o"}, {}, seen,
+        [&render](const std::string& name, const std::string& value) {
+            if (name == "-o") {
+                if (value.empty()) {
+                    return std::string("-o: expected a file name");
+                }
+                render.path = value;
+                return std::string();
+            }
+            return readFrequency(name, value, name == "--carrier" ? render.carrier : render.beat);
+        });
+    if (stop) {
+        return *stop;
+    }
+    result.kind = CommandLine::Kind::Render;
+    return result;
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     if (args.empty()) {
-        return fail("missing command; try 'tovin-cli --help'");
+        return failure("missing command; try 'tovin-cli --help'");
     }
     const std::string& command = args[0];
+    CommandLine result;
     if (command == "--help" || command == "-h" || command == "help") {
         result.kind = CommandLine::Kind::Help;
         return result;
@@ -78,88 +234,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         return result;
     }
     if (command == "render") {
-        return ParseRenderCommand(args);
+        return parseRender(args);
     }
-    if (command != "play") {
-        return fail("unknown command '" + command + "'; try 'tovin-cli --help'");
+    if (command == "play") {
+        return parsePlay(args);
     }
-
-    std::set<std::string> seen;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        std::string name = args[i];
-        std::optional<std::string> value;
-        if (name == "--help" || name == "-h") {
-            result.kind = CommandLine::Kind::Help;
-            return result;
-        }
-        if (const auto eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
-            value = name.substr(eq + 1);
-            name = name.substr(0, eq);
-        }
-        if (name != "--carrier" && name != "--beat" && name != "--volume" && name != "--seconds" &&
-            name != "--midi" && name != "--midi-volume" && name != "--record-midi") {
-            return fail("unknown option '" + name + "'; try 'tovin-cli --help'");
-        }
-        if (!seen.insert(name).second) {
-            return fail(name + ": given more than once");
-        }
-        if (name == "--midi") {
-            if (value) {
-                return fail("--midi: takes no value");
-            }
-            result.play.midi = true;
-            continue;
-        }
-        if (!value) {
-            if (i + 1 >= args.size()) {
-                return fail(name + ": missing value");
-            }
-            value = args[++i];
-        }
-        if (name == "--carrier" || name == "--beat") {
-            const bool carrier = name == "--carrier";
-            const Range range = carrier ? Range{1000, 8800} : Range{0, 500};
-            const auto tenths = ParseTenths(*value);
-            if (!tenths || *tenths < range.low || *tenths > range.high) {
-                return fail(name + ": expected " + (carrier ? "100.0 to 880.0" : "0.0 to 50.0") +
-                            " Hz in steps of 0.1, got '" + *value + "'");
-            }
-            (carrier ? result.play.carrier : result.play.beat) = static_cast<int>(*tenths);
-        } else if (name == "--volume") {
-            const auto volume = parseWhole(*value, 100);
-            if (!volume) {
-                return fail("--volume: expected a whole number from 0 to 100, got '" + *value +
-                            "'");
-            }
-            result.play.volume = static_cast<int>(*volume);
-        } else if (name == "--midi-volume") {
-            const auto volume = parseWhole(*value, 100);
-            if (!volume) {
-                return fail("--midi-volume: expected a whole number from 0 to 100, got '" + *value +
-                            "'");
-            }
-            result.play.midiVolume = static_cast<int>(*volume);
-        } else if (name == "--record-midi") {
-            if (value->empty()) {
-                return fail("--record-midi: expected a file name");
-            }
-            result.play.recordMidi = *value;
-        } else {
-            const auto seconds = parseWhole(*value, kMaxSeconds);
-            if (!seconds || *seconds == 0) {
-                return fail("--seconds: expected a whole number of seconds from 1, got '" + *value +
-                            "'");
-            }
-            result.play.seconds = *seconds;
-        }
-    }
-    for (const char* midiOnly : {"--midi-volume", "--record-midi"}) {
-        if (seen.count(midiOnly) != 0 && !result.play.midi) {
-            return fail(std::string(midiOnly) + ": only with --midi");
-        }
-    }
-    result.kind = CommandLine::Kind::Play;
-    return result;
+    return failure("unknown command '" + command + "'; try 'tovin-cli --help'");
 }
 
 std::string UsageText() {
@@ -181,6 +261,17 @@ std::string UsageText() {
            "  --record-midi FILE\n"
            "                 writes every MIDI message sent to FILE, a Standard MIDI File,\n"
            "                 when playing ends\n";
+}
+
+std::string RenderUsageText() {
+    return "\n"
+           "usage: tovin-cli render [--carrier HZ] [--beat HZ] [-o FILE]\n"
+           "\n"
+           "render    writes about five minutes (297.2 s) of the beat tone to a 16-bit\n"
+           "          stereo WAV file, the channels exchanged every 50 blocks (18.6 s).\n"
+           "  --carrier HZ   carrier pitch, 100.0 to 880.0 Hz in steps of 0.1 (default 150)\n"
+           "  --beat HZ      beat, 0.0 to 50.0 Hz in steps of 0.1 (default 8)\n"
+           "  -o FILE        the file to write, replaced if it exists (default tovin.wav)\n";
 }
 
 }  // namespace cli

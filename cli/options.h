@@ -34,9 +34,6 @@ struct CommandLine {
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
 
-// The options of `render` (args[0] is the command itself).
-CommandLine ParseRenderCommand(const std::vector<std::string>& args);
-
 // Reads "150", "142.5" or "150.00" as tenths (1500, 1425, 1500). Fails on anything that
 // is not a plain non-negative decimal, or that is not a whole number of tenths.
 std::optional<long> ParseTenths(const std::string& text);
