@@ -26,21 +26,32 @@ CBeatApp& app() {
     return *static_cast<CBeatApp*>(QCoreApplication::instance());
 }
 
-// Runs `steps` one after another from the event loop that is running at the time, each
-// waiting `gapMs` after the previous; the last step should end the program.
-void script(std::vector<std::function<void()>> steps, int gapMs = 50) {
-    auto shared = std::make_shared<std::vector<std::function<void()>>>(std::move(steps));
-    auto index = std::make_shared<std::size_t>(0);
-    auto next = std::make_shared<std::function<void()>>();
-    *next = [shared, index, next, gapMs] {
-        if (*index < shared->size()) {
-            // Schedule the next step first: this one may run a modal loop of its own.
-            QTimer::singleShot(gapMs, *next);
-            (*shared)[(*index)++]();
+// Runs `steps` one after another from whichever event loop is running at the time, each
+// `gapMs` after the previous; the last step should end the program. It lives on the
+// test's stack: timers still pending when it goes are cancelled with it.
+class Script {
+  public:
+    explicit Script(std::vector<std::function<void()>> steps, int gapMs = 50)
+        : m_steps(std::move(steps)), m_gap(gapMs) {
+        schedule();
+    }
+
+  private:
+    void schedule() {
+        QTimer::singleShot(m_gap, &m_context, [this] { next(); });
+    }
+    void next() {
+        if (m_index < m_steps.size()) {
+            schedule();  // first: this step may run a modal loop of its own
+            m_steps[m_index++]();
         }
-    };
-    QTimer::singleShot(gapMs, *next);
-}
+    }
+
+    std::vector<std::function<void()>> m_steps;
+    std::size_t m_index = 0;
+    int m_gap;
+    QObject m_context;
+};
 
 QAbstractButton* control(QWidget* dialog, int id) {
     return qobject_cast<QAbstractButton*>(static_cast<CDialog*>(dialog)->GetDlgItem(id));
@@ -69,12 +80,12 @@ class Shell : public ::testing::Test {
 TEST_F(Shell, TheProgramRunsTheMainWindowInBlackAndYellowAndEndsWithIt) {
     QColor background, text;
     bool mainSeen = false;
-    script({[&] {
-                mainSeen = app().m_pMainWnd != nullptr && app().m_pMainWnd->isVisible();
-                background = app().palette().color(QPalette::Window);
-                text = app().palette().color(QPalette::WindowText);
-            },
-            [&] { control(app().m_pMainWnd, res::kIdCancel)->click(); }});
+    Script script({[&] {
+                       mainSeen = app().m_pMainWnd != nullptr && app().m_pMainWnd->isVisible();
+                       background = app().palette().color(QPalette::Window);
+                       text = app().palette().color(QPalette::WindowText);
+                   },
+                   [&] { control(app().m_pMainWnd, res::kIdCancel)->click(); }});
     const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(app().InitInstance());
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
@@ -89,45 +100,45 @@ TEST_F(Shell, TheAboutBoxOpensAtOnceBlocksTheMainWindowAndTheToneGoesOn) {
     std::size_t blocksAtOpen = 0;
     std::size_t blocksAtClose = 0;
     bool onWhileOpen = false;
-    script({[&] { control(app().m_pMainWnd, res::kIdOn)->click(); },
-            [&] { triggerAbout(); },  // runs the box's modal loop; the steps go on inside it
-            [&] {
-                about = openAbout();
-                ASSERT_NE(about, nullptr);
-                EXPECT_TRUE(about->isVisible());
-                EXPECT_EQ(about->parentWidget(), app().m_pMainWnd);
-                EXPECT_TRUE(about->windowFlags() & Qt::WindowStaysOnTopHint);
-                blocksAtOpen = dev->Blocks().size();
-                CBeatEngine* engine = app().m_pMainWnd->m_pEngine;
-                QTest::mouseClick(control(app().m_pMainWnd, res::kIdOn), Qt::LeftButton);
-                onWhileOpen = app().m_pMainWnd->m_pEngine != engine;
-            },
-            [] {},
-            [] {},
-            [] {},
-            [] {},
-            [] {},
-            [] {},
-            [] {},
-            [] {},
-            [] {},
-            [] {},
-            [] {},
-            [] {},
-            [] {},
-            [] {},
-            [] {},
-            [] {},
-            [] {},
-            [] {},
-            [&] {
-                blocksAtClose = dev->Blocks().size();
-                control(openAbout(), res::kIdCancel)->click();  // the 戻る button
-            },
-            [&] {
-                EXPECT_EQ(QApplication::activeModalWidget(), app().m_pMainWnd);
-                control(app().m_pMainWnd, res::kIdCancel)->click();
-            }});
+    Script script({[&] { control(app().m_pMainWnd, res::kIdOn)->click(); },
+                   [&] { triggerAbout(); },  // runs the box's modal loop; the steps go on inside it
+                   [&] {
+                       about = openAbout();
+                       ASSERT_NE(about, nullptr);
+                       EXPECT_TRUE(about->isVisible());
+                       EXPECT_EQ(about->parentWidget(), app().m_pMainWnd);
+                       EXPECT_TRUE(about->windowFlags() & Qt::WindowStaysOnTopHint);
+                       blocksAtOpen = dev->Blocks().size();
+                       CBeatEngine* engine = app().m_pMainWnd->m_pEngine;
+                       QTest::mouseClick(control(app().m_pMainWnd, res::kIdOn), Qt::LeftButton);
+                       onWhileOpen = app().m_pMainWnd->m_pEngine != engine;
+                   },
+                   [] {},
+                   [] {},
+                   [] {},
+                   [] {},
+                   [] {},
+                   [] {},
+                   [] {},
+                   [] {},
+                   [] {},
+                   [] {},
+                   [] {},
+                   [] {},
+                   [] {},
+                   [] {},
+                   [] {},
+                   [] {},
+                   [] {},
+                   [] {},
+                   [&] {
+                       blocksAtClose = dev->Blocks().size();
+                       control(openAbout(), res::kIdCancel)->click();  // the 戻る button
+                   },
+                   [&] {
+                       EXPECT_EQ(QApplication::activeModalWidget(), app().m_pMainWnd);
+                       control(app().m_pMainWnd, res::kIdCancel)->click();
+                   }});
     app().InitInstance();
     EXPECT_FALSE(onWhileOpen);               // the main window took no input
     EXPECT_GT(blocksAtClose, blocksAtOpen);  // blocks kept coming back and going out
@@ -154,7 +165,7 @@ TEST_F(Shell, EscEnterAndTheCloseBoxEachCloseTheAboutBox) {
         }
     }
     steps.push_back([] { control(app().m_pMainWnd, res::kIdCancel)->click(); });
-    script(steps);
+    Script script(steps);
     app().InitInstance();
     EXPECT_EQ(closed, 3);
 }
@@ -165,14 +176,14 @@ TEST_F(Shell, TheLinkBeepsThenOpensTheHomePageEveryTime) {
         events.push_back("beep " + std::to_string(f) + " " + std::to_string(ms));
     });
     SetUrlOpener([&](const std::string& target) { events.push_back("open " + target); });
-    script({[] { triggerAbout(); },
-            [] {
-                auto* link = static_cast<CDialog*>(openAbout())->GetDlgItem(res::kIdLink);
-                QTest::mouseClick(link, Qt::LeftButton);
-                QTest::mouseClick(link, Qt::LeftButton);
-            },
-            [] { openAbout()->close(); },
-            [] { control(app().m_pMainWnd, res::kIdCancel)->click(); }});
+    Script script({[] { triggerAbout(); },
+                   [] {
+                       auto* link = static_cast<CDialog*>(openAbout())->GetDlgItem(res::kIdLink);
+                       QTest::mouseClick(link, Qt::LeftButton);
+                       QTest::mouseClick(link, Qt::LeftButton);
+                   },
+                   [] { openAbout()->close(); },
+                   [] { control(app().m_pMainWnd, res::kIdCancel)->click(); }});
     app().InitInstance();
     SetToneHandler(nullptr);
     SetUrlOpener(nullptr);
