@@ -115,6 +115,10 @@ bool FluidSynthSink::open() {
     d.sampleRate = static_cast<int>(rate);
     fluid_synth_set_gain(d.synth, static_cast<float>(kFullGain));  // a new device is at full volume
     if (d.options.audioDriver) {
+        if (!d.options.alsaDevice.empty()) {
+            fluid_settings_setstr(d.settings, "audio.driver", "alsa");
+            fluid_settings_setstr(d.settings, "audio.alsa.device", d.options.alsaDevice.c_str());
+        }
         d.driver = new_fluid_audio_driver(d.settings, d.synth);
         if (d.driver == nullptr) {
             d.release();

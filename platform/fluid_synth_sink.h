@@ -25,6 +25,9 @@ class FluidSynthSink : public MidiSink {
     struct Options {
         std::vector<std::string> soundFonts = DefaultSoundFontPaths();
         bool audioDriver = true;
+        // When set, the audio goes through ALSA to this PCM instead of FluidSynth's
+        // default driver and device.
+        std::string alsaDevice;
     };
 
     FluidSynthSink();

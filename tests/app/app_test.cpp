@@ -66,6 +66,15 @@ void triggerAbout() {
     bar->actions()[0]->trigger();
 }
 
+// A click on the main window's ON through the window system, as a user's would come, so
+// that a modal box in front really stands in its way.
+void clickOnAsAUser() {
+    QWidget* on = control(app().m_pMainWnd, res::kIdOn);
+    QTest::mouseClick(app().m_pMainWnd->windowHandle(), Qt::LeftButton, {},
+                      on->mapTo(app().m_pMainWnd, on->rect().center()));
+    QCoreApplication::processEvents();
+}
+
 CAboutDlg* openAbout() {
     return qobject_cast<CAboutDlg*>(QApplication::activeModalWidget());
 }
@@ -100,7 +109,10 @@ TEST_F(Shell, TheAboutBoxOpensAtOnceBlocksTheMainWindowAndTheToneGoesOn) {
     std::size_t blocksAtOpen = 0;
     std::size_t blocksAtClose = 0;
     bool onWhileOpen = false;
-    Script script({[&] { control(app().m_pMainWnd, res::kIdOn)->click(); },
+    Script script({[&] {
+                       clickOnAsAUser();
+                       EXPECT_EQ(dev->Opens(), 1);  // the click reaches an unobstructed window
+                   },
                    [&] { triggerAbout(); },  // runs the box's modal loop; the steps go on inside it
                    [&] {
                        about = openAbout();
@@ -108,10 +120,11 @@ TEST_F(Shell, TheAboutBoxOpensAtOnceBlocksTheMainWindowAndTheToneGoesOn) {
                        EXPECT_TRUE(about->isVisible());
                        EXPECT_EQ(about->parentWidget(), app().m_pMainWnd);
                        EXPECT_TRUE(about->windowFlags() & Qt::WindowStaysOnTopHint);
+                       EXPECT_EQ(about->windowModality(), Qt::ApplicationModal);
                        blocksAtOpen = dev->Blocks().size();
-                       CBeatEngine* engine = app().m_pMainWnd->m_pEngine;
-                       QTest::mouseClick(control(app().m_pMainWnd, res::kIdOn), Qt::LeftButton);
-                       onWhileOpen = app().m_pMainWnd->m_pEngine != engine;
+                       const int opens = dev->Opens();
+                       clickOnAsAUser();  // must not reach the main window now
+                       onWhileOpen = dev->Opens() != opens;
                    },
                    [] {},
                    [] {},
