@@ -4,7 +4,7 @@ BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build run test clean
+.PHONY: all deps build run test soak clean
 
 all: build
 
@@ -18,8 +18,12 @@ build: deps
 run: build
 	$(BUILD)/app/tovin
 
+# Every test but the ten-minute soak (make soak runs that one).
 test: build
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -LE soak
+
+soak: build
+	cd $(BUILD) && ctest --output-on-failure -L soak
 
 clean:
 	rm -rf $(BUILD)
