@@ -11,24 +11,14 @@
 #include "platform/wave_out.h"
 #include "platform/window.h"
 #include "tests/support/pump.h"
+#include "tests/support/wave_notifications.h"
 
 using namespace plat;
 
 namespace {
 
-constexpr WAVEFORMATEX kFormat{WAVE_FORMAT_PCM, 2, 44100, 176400, 4, 16, 0};
-
-class Done : public CWnd {
-  public:
-    Done() { CreateHidden("done", 0); }
-    LRESULT WindowProc(UINT msg, WPARAM, LPARAM) override {
-        done += msg == MM_WOM_DONE;
-        closed += msg == MM_WOM_CLOSE;
-        return 1;
-    }
-    int done = 0;
-    int closed = 0;
-};
+constexpr WAVEFORMATEX kFormat = testsupport::kCdFormat;
+using Done = testsupport::WaveNotifications;
 
 class Alsa : public ::testing::Test {
   protected:

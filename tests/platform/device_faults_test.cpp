@@ -16,6 +16,7 @@
 #include "tests/support/pulse_server.h"
 #include "tests/support/pump.h"
 #include "tests/support/recorders.h"
+#include "tests/support/wave_notifications.h"
 
 using namespace plat;
 using std::chrono::milliseconds;
@@ -23,17 +24,8 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-constexpr WAVEFORMATEX kFormat{WAVE_FORMAT_PCM, 2, 44100, 176400, 4, 16, 0};
-
-class Done : public CWnd {
-  public:
-    Done() { CreateHidden("done", 0); }
-    LRESULT WindowProc(UINT msg, WPARAM, LPARAM) override {
-        done += msg == MM_WOM_DONE;
-        return 1;
-    }
-    int done = 0;
-};
+constexpr WAVEFORMATEX kFormat = testsupport::kCdFormat;
+using Done = testsupport::WaveNotifications;
 
 struct Block {
     std::vector<std::int16_t> samples;
