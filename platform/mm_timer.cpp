@@ -27,8 +27,9 @@ bool g_capsOverridden = false;
 std::optional<TIMECAPS> g_caps;
 
 // A deadline more than this far behind is not caught up tick by tick: the schedule
-// restarts from now (the machine was suspended, or the process stopped).
-constexpr auto kMaxLag = std::chrono::milliseconds(500);
+// restarts from now (the machine was suspended, or the process stopped). Shorter stalls,
+// as a heavily loaded machine gives, are caught up so that the count of ticks keeps time.
+constexpr auto kMaxLag = std::chrono::seconds(2);
 
 void runEvent(std::shared_ptr<Event> ev, UINT id, UINT delay, LPTIMECALLBACK callback,
               DWORD_PTR user, bool periodic) {
