@@ -1,5 +1,8 @@
 #include "tests/support/pulse_server.h"
 
+#include <signal.h>
+#include <sys/prctl.h>
+
 #include <QThread>
 #include <cstdlib>
 
@@ -21,6 +24,9 @@ bool PulseServer::Start() {
     qputenv("PULSE_RUNTIME_PATH", runtime + "/pulse");
     qputenv("PULSE_SERVER", "unix:" + runtime + "/pulse/native");
     m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // The server goes with the test, also when the test is killed for taking too long.
+    m_server.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
+    m_recorder.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
     m_server.start(QStringLiteral("pulseaudio"),
                    {QStringLiteral("-n"), QStringLiteral("--daemonize=no"),
                     QStringLiteral("--exit-idle-time=-1"), QStringLiteral("--log-level=0"),
