@@ -1,11 +1,13 @@
 # make run   installs what is missing, builds and starts Tovin
 # make test  installs what is missing, builds and runs every test
+# make fuzz  fuzzes tovin-cli's option reader with libFuzzer for FUZZ_SECONDS
 BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 CTEST_EXCLUDE ?= soak
+FUZZ_SECONDS ?= 300
 
-.PHONY: all deps build run test soak clean
+.PHONY: all deps build run test soak fuzz clean
 
 all: build
 
@@ -25,6 +27,15 @@ test: build
 
 soak: build
 	cd $(BUILD) && ctest --output-on-failure -L soak
+
+# The corpus stays in build-fuzz/, out of the repository.
+fuzz:
+	@bash scripts/install-deps.sh fuzz
+	cmake -S . -B build-fuzz -DTOVIN_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug
+	cmake --build build-fuzz --target cli_options_fuzz -j $(JOBS)
+	mkdir -p build-fuzz/corpus
+	build-fuzz/tests/cli_options_fuzz -max_total_time=$(FUZZ_SECONDS) \
+	  -dict=tests/cli/options_fuzz.dict build-fuzz/corpus
 
 clean:
 	rm -rf $(BUILD)

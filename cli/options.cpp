@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <functional>
+#include <map>
 #include <set>
 
 namespace cli {
@@ -9,8 +10,10 @@ namespace {
 
 constexpr long kMaxSeconds = 100L * 365 * 24 * 3600;
 
+// A plain run of digits no greater than `max`; leading zeros are fine, and the value is
+// checked digit by digit so that no length of input can overflow it.
 std::optional<long> parseWhole(const std::string& text, long max) {
-    if (text.empty() || text.size() > 12) {
+    if (text.empty()) {
         return std::nullopt;
     }
     long value = 0;
@@ -19,11 +22,25 @@ std::optional<long> parseWhole(const std::string& text, long max) {
             return std::nullopt;
         }
         value = value * 10 + (c - '0');
-    }
-    if (value > max) {
-        return std::nullopt;
+        if (value > max) {
+            return std::nullopt;
+        }
     }
     return value;
+}
+
+// A word the user typed, as an error message repeats it: quoted, shown printable, and cut
+// short after 40 bytes.
+std::string shown(const std::string& text) {
+    constexpr std::size_t kLongest = 40;
+    if (text.size() <= kLongest) {
+        return "'" + Printable(text) + "'";
+    }
+    std::size_t end = kLongest;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
+        --end;  // not inside a UTF-8 character
+    }
+    return "'" + Printable(text.substr(0, end)) + "'...";
 }
 
 struct Range {
@@ -32,6 +49,20 @@ struct Range {
 };
 
 }  // namespace
+
+std::string Printable(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            static const char kHex[] = "0123456789abcdef";
+            out += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
 
 std::optional<long> ParseTenths(const std::string& text) {
     const auto dot = text.find('.');
@@ -72,11 +103,14 @@ CommandLine failure(const std::string& message) {
 using ValueReader = std::function<std::string(const std::string& name, const std::string& value)>;
 
 // Walks the options after the command: "--name value" or "--name=value", flags without a
-// value, --help. Unknown and repeated options are errors. Returns the result to give back
-// at once (an error, or help), or nothing when every option was read.
+// value, --help. Unknown and repeated options are errors; `aliases` maps a second spelling
+// to the option it stands for, so that giving both counts as a repeat. Messages and `read`
+// get the spelling the user typed. Returns the result to give back at once (an error, or
+// help), or nothing when every option was read.
 std::optional<CommandLine> readOptions(const std::vector<std::string>& args,
                                        const std::set<std::string>& withValue,
                                        const std::set<std::string>& flags,
+                                       const std::map<std::string, std::string>& aliases,
                                        std::set<std::string>& seen, const ValueReader& read) {
     for (std::size_t i = 1; i < args.size(); ++i) {
         std::string name = args[i];
@@ -92,9 +126,10 @@ std::optional<CommandLine> readOptions(const std::vector<std::string>& args,
         }
         const bool flag = flags.count(name) != 0;
         if (!flag && withValue.count(name) == 0) {
-            return failure("unknown option '" + name + "'; try 'tovin-cli --help'");
+            return failure("unknown option " + shown(name) + "; try 'tovin-cli --help'");
         }
-        if (!seen.insert(name).second) {
+        const auto alias = aliases.find(name);
+        if (!seen.insert(alias != aliases.end() ? alias->second : name).second) {
             return failure(name + ": given more than once");
         }
         if (flag) {
@@ -123,7 +158,7 @@ std::string readFrequency(const std::string& name, const std::string& value, int
     const auto tenths = ParseTenths(value);
     if (!tenths || *tenths < range.low || *tenths > range.high) {
         return name + ": expected " + (carrier ? "100.0 to 880.0" : "0.0 to 50.0") +
-               " Hz in steps of 0.1, got '" + value + "'";
+               " Hz in steps of 0.1, got " + shown(value);
     }
     out = static_cast<int>(*tenths);
     return "";
@@ -132,7 +167,7 @@ std::string readFrequency(const std::string& name, const std::string& value, int
 std::string readLevel(const std::string& name, const std::string& value, int& out) {
     const auto level = parseWhole(value, 100);
     if (!level) {
-        return name + ": expected a whole number from 0 to 100, got '" + value + "'";
+        return name + ": expected a whole number from 0 to 100, got " + shown(value);
     }
     out = static_cast<int>(*level);
     return "";
@@ -144,7 +179,7 @@ CommandLine parsePlay(const std::vector<std::string>& args) {
     std::set<std::string> seen;
     const auto stop = readOptions(
         args, {"--carrier", "--beat", "--volume", "--seconds", "--midi-volume", "--record-midi"},
-        {"--midi"}, seen, [&play](const std::string& name, const std::string& value) {
+        {"--midi"}, {}, seen, [&play](const std::string& name, const std::string& value) {
             if (name == "--carrier") {
                 return readFrequency(name, value, play.carrier);
             }
@@ -166,7 +201,7 @@ CommandLine parsePlay(const std::vector<std::string>& args) {
             }
             const auto seconds = parseWhole(value, kMaxSeconds);
             if (!seconds || *seconds == 0) {
-                return "--seconds: expected a whole number of seconds from 1, got '" + value + "'";
+                return "--seconds: expected a whole number of seconds from 1, got " + shown(value);
             }
             play.seconds = *seconds;
             return std::string();
@@ -184,32 +219,24 @@ CommandLine parsePlay(const std::vector<std::string>& args) {
     return result;
 }
 
-CommandLine parseRender(const std::vector<std::string>& given) {
-    // --output is the long spelling of -o.
-    std::vector<std::string> args;
-    for (const std::string& arg : given) {
-        if (arg.rfind("--output=", 0) == 0) {
-            args.push_back("-o");
-            args.push_back(arg.substr(9));
-        } else {
-            args.push_back(arg == "--output" ? "-o" : arg);
-        }
-    }
+CommandLine parseRender(const std::vector<std::string>& args) {
     CommandLine result;
     RenderOptions& render = result.render;
     std::set<std::string> seen;
-    const auto stop = readOptions(
-        args, {"--carrier", "--beat", "-o"}, {}, seen,
-        [&render](const std::string& name, const std::string& value) {
-            if (name == "-o") {
-                if (value.empty()) {
-                    return std::string("-o: expected a file name");
-                }
-                render.path = value;
-                return std::string();
-            }
-            return readFrequency(name, value, name == "--carrier" ? render.carrier : render.beat);
-        });
+    // --output is the long spelling of -o.
+    const auto stop =
+        readOptions(args, {"--carrier", "--beat", "-o", "--output"}, {}, {{"--output", "-o"}}, seen,
+                    [&render](const std::string& name, const std::string& value) {
+                        if (name == "--carrier" || name == "--beat") {
+                            return readFrequency(
+                                name, value, name == "--carrier" ? render.carrier : render.beat);
+                        }
+                        if (value.empty()) {
+                            return name + ": expected a file name";
+                        }
+                        render.path = value;
+                        return std::string();
+                    });
     if (stop) {
         return *stop;
     }
@@ -230,6 +257,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         return result;
     }
     if (command == "--version") {
+        if (args.size() > 1) {
+            return failure("--version: unexpected " + shown(args[1]));
+        }
         result.kind = CommandLine::Kind::Version;
         return result;
     }
@@ -239,7 +269,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     if (command == "play") {
         return parsePlay(args);
     }
-    return failure("unknown command '" + command + "'; try 'tovin-cli --help'");
+    return failure("unknown command " + shown(command) + "; try 'tovin-cli --help'");
 }
 
 std::string UsageText() {

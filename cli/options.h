@@ -38,6 +38,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args);
 // is not a plain non-negative decimal, or that is not a whole number of tenths.
 std::optional<long> ParseTenths(const std::string& text);
 
+// The text with its control bytes written as \xNN, so that a message repeating a word or
+// a file name from the command line stays one line and cannot drive the terminal.
+std::string Printable(const std::string& text);
+
 std::string UsageText();
 std::string RenderUsageText();
 

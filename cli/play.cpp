@@ -88,7 +88,8 @@ int RunPlay(const PlayOptions& options) {
         record = std::make_unique<QSaveFile>(QString::fromStdString(*options.recordMidi));
         if (!record->open(QIODevice::WriteOnly)) {
             std::fprintf(stderr, "tovin-cli: --record-midi: cannot write '%s': %s\n",
-                         options.recordMidi->c_str(), record->errorString().toLocal8Bit().data());
+                         Printable(*options.recordMidi).c_str(),
+                         record->errorString().toLocal8Bit().data());
             return 2;
         }
     }
@@ -140,7 +141,8 @@ int RunPlay(const PlayOptions& options) {
                 static_cast<qint64>(bytes.size()) ||
             !record->commit()) {
             std::fprintf(stderr, "tovin-cli: --record-midi: cannot write '%s': %s\n",
-                         options.recordMidi->c_str(), record->errorString().toLocal8Bit().data());
+                         Printable(*options.recordMidi).c_str(),
+                         record->errorString().toLocal8Bit().data());
             return 1;
         }
     }

@@ -12,13 +12,14 @@ namespace {
 
 constexpr int kBarWidth = 40;
 
-void drawBar(const std::string& path, int blocks) {
+void drawBar(const std::string& shownPath, int blocks) {
     char bar[kBarWidth + 1];
     const int filled = blocks * kBarWidth / render::kBlocks;
     std::memset(bar, '#', filled);
     std::memset(bar + filled, '.', kBarWidth - filled);
     bar[kBarWidth] = '\0';
-    std::printf("\rrendering %s [%s] %3d/%d blocks", path.c_str(), bar, blocks, render::kBlocks);
+    std::printf("\rrendering %s [%s] %3d/%d blocks", shownPath.c_str(), bar, blocks,
+                render::kBlocks);
     std::fflush(stdout);
 }
 
@@ -31,13 +32,16 @@ int RunRender(const RenderOptions& options) {
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
     RenderToFile job(options.carrier, options.beat, options.path.c_str());
+    // A file name may hold any byte but '/' and NUL; a newline in it must not split the
+    // one line a message takes.
+    const std::string shown = Printable(options.path);
     const bool live = plat::IsTerminal(1);
     if (live) {
-        drawBar(options.path, 0);
-        job.progress = [&options](int blocks) {
+        drawBar(shown, 0);
+        job.progress = [&shown](int blocks) {
             // A hundred redraws are plenty for the eye.
             if (blocks % 8 == 0 || blocks == render::kBlocks) {
-                drawBar(options.path, blocks);
+                drawBar(shown, blocks);
             }
         };
     }
@@ -47,7 +51,7 @@ int RunRender(const RenderOptions& options) {
         std::printf("\n");
         std::fflush(stdout);
     }
-    const char* path = options.path.c_str();
+    const char* path = shown.c_str();
     switch (result.status) {
         case RenderResult::Status::Complete:
             return 0;

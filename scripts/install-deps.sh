@@ -12,6 +12,10 @@ packages=(
   pulseaudio pulseaudio-utils sox
   xvfb xauth imagemagick
 )
+# `install-deps.sh fuzz`: also clang and its libFuzzer runtime, for `make fuzz`.
+if [ "${1:-}" = fuzz ]; then
+  packages+=(clang libclang-rt-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
