@@ -1,7 +1,9 @@
 // Runs programs side by side, each to its end, and prints the CPU time each one used (user
 // plus system, every thread, start-up included, as the kernel accounts it at exit) as a
 // share of one core over its own wall time, and the first one's share as a ratio of each
-// other's. Programs that run in the same window meet the same machine load.
+// other's. Programs that run in the same window meet the same machine load. Each one's
+// threads are sampled every quarter second, and the last sample before it exits shows
+// where its time went, by thread name.
 // Usage: bench_cpu_share LABEL PROGRAM [ARG...] [-- LABEL PROGRAM [ARG...]]...
 // Exits with 1 when a program cannot be started or does not exit with 0.
 #include <spawn.h>
@@ -11,7 +13,11 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 extern char** environ;
@@ -30,6 +36,9 @@ struct Run {
     double system = 0.0;
     long maxRssKiB = 0;
     int status = 0;
+    bool done = false;
+    // Thread id -> name and CPU seconds, as last sampled.
+    std::map<std::string, std::pair<std::string, double>> threads;
 
     double share() const { return wall > 0.0 ? (user + system) / wall : 0.0; }
 };
@@ -58,6 +67,19 @@ std::vector<Run> parse(int argc, char** argv) {
     return runs;
 }
 
+void sampleThreads(Run& run) {
+    std::error_code error;
+    const std::filesystem::path tasks = "/proc/" + std::to_string(run.pid) + "/task";
+    for (const auto& task : std::filesystem::directory_iterator(tasks, error)) {
+        std::string name;
+        double nanoseconds = 0.0;
+        std::getline(std::ifstream(task.path() / "comm"), name);
+        if (std::ifstream(task.path() / "schedstat") >> nanoseconds && !name.empty()) {
+            run.threads[task.path().filename()] = {name, nanoseconds / 1e9};
+        }
+    }
+}
+
 bool spawn(Run& run) {
     std::vector<char*> argv;
     for (auto& a : run.args) {
@@ -84,23 +106,28 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    for (std::size_t left = runs.size(); left > 0; --left) {
-        int status = 0;
-        rusage usage{};
-        const pid_t pid = wait4(-1, &status, 0, &usage);
-        if (pid < 0) {
-            std::perror("bench_cpu_share: wait4");
-            return 1;
-        }
+    for (std::size_t left = runs.size(); left > 0;) {
         for (Run& r : runs) {
-            if (r.pid == pid) {
+            if (r.done) {
+                continue;
+            }
+            sampleThreads(r);
+            rusage usage{};
+            const pid_t pid = wait4(r.pid, &r.status, WNOHANG, &usage);
+            if (pid < 0) {
+                std::perror("bench_cpu_share: wait4");
+                return 1;
+            }
+            if (pid == r.pid) {
                 r.wall = std::chrono::duration<double>(Clock::now() - r.start).count();
                 r.user = seconds(usage.ru_utime);
                 r.system = seconds(usage.ru_stime);
                 r.maxRssKiB = usage.ru_maxrss;
-                r.status = status;
+                r.done = true;
+                --left;
             }
         }
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
     }
 
     bool ok = true;
@@ -112,6 +139,17 @@ int main(int argc, char** argv) {
             "peak RSS %5.1f MB%s\n",
             r.label.c_str(), r.wall, r.user, r.system, 100.0 * r.share(),
             static_cast<double>(r.maxRssKiB) / 1024.0, exited ? "" : "  (FAILED)");
+        std::map<std::string, std::pair<int, double>> byName;
+        for (const auto& [tid, thread] : r.threads) {
+            ++byName[thread.first].first;
+            byName[thread.first].second += thread.second;
+        }
+        std::printf("    by thread, to the last sample:");
+        for (const auto& [name, sum] : byName) {
+            const std::string count = sum.first > 1 ? " x" + std::to_string(sum.first) : "";
+            std::printf("  %s%s %.3f%%", name.c_str(), count.c_str(), 100.0 * sum.second / r.wall);
+        }
+        std::printf("\n");
     }
     for (std::size_t i = 1; i < runs.size(); ++i) {
         if (runs[i].share() > 0.0) {
