@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # CPU share of `tovin-cli play` at real-time pace, beside sox's `play` of a 142/150 Hz sine
 # pair in the same run: a PulseAudio server with a null sink stands in for the desktop's
-# sound server, and ALSA's default device takes both to it. sox is given tovin's own
-# stream format (44.1 kHz, 16 bits, stereo, no dither), so both send the server the same
-# bytes. A second run does the same with the MIDI accompaniment on, FluidSynth included.
+# sound server, and ALSA's default device takes all of them to it. sox plays twice over:
+# given tovin's own stream format (44.1 kHz, 16 bits, stereo, no dither), so that it sends
+# the server the same bytes, and as plain `play -n synth` (sox's defaults: 48 kHz, 32
+# bits). A second run does the same with the MIDI accompaniment on, FluidSynth included,
+# beside the first sox.
 # Usage: bench/play_cpu.sh [BUILD_DIR] [SECONDS]   (build, 30 s by default)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -24,6 +26,7 @@ for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
 pactl set-default-sink bench
 
 sox=(sox play -q -D -r 44100 -b 16 -c 2 -n synth "$seconds" sine 142 sine 150)
+sox_defaults=(sox-defaults play -q -n synth "$seconds" sine 142 sine 150)
 # sox warns that the null input has no sample size, although it plays; the line says nothing.
 quiet_sox() { grep -v "alsa: can't encode 0-bit" >&2 || true; }
 
@@ -36,10 +39,11 @@ streams_at_half_time() {
       sort | uniq -c | awk '{ printf "%s %s x%d", sep, $2, $1; sep = "," }')"
 }
 
-echo "== tovin-cli play beside sox play, $seconds s"
+echo "== tovin-cli play beside sox play (twice), $seconds s"
 wait_for_quiet
 streams_at_half_time &
-"$share" tovin-cli "$cli" play --seconds "$seconds" --volume 100 -- "${sox[@]}" 2> >(quiet_sox)
+"$share" tovin-cli "$cli" play --seconds "$seconds" --volume 100 -- "${sox[@]}" \
+  -- "${sox_defaults[@]}" 2> >(quiet_sox)
 wait
 
 echo "== tovin-cli play --midi beside sox play, $seconds s"
