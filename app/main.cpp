@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "app/beat_app.h"
+#include "app/first_paint.h"
 
 namespace {
 bool displayAvailable() {
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
     // A file-size limit makes a write fail rather than end the program.
     std::signal(SIGXFSZ, SIG_IGN);
     CBeatApp app(argc, argv);
+    WatchFirstPaintIfAsked(app);
     app.InitInstance();
     return 0;
 }

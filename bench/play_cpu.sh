@@ -1,11 +1,19 @@
 #!/usr/bin/env bash
-# CPU share of `tovin-cli play` at real-time pace: a PulseAudio server with a null sink
-# stands in for the desktop's sound server, and ALSA's default device goes to it.
-# Usage: bench/play_cpu.sh [BUILD_DIR] [SECONDS]
+# CPU share of `tovin-cli play` at real-time pace, beside sox's `play` of a 142/150 Hz sine
+# pair in the same run: a PulseAudio server with a null sink stands in for the desktop's
+# sound server, and ALSA's default device takes all of them to it. sox plays twice over:
+# given tovin's own stream format (44.1 kHz, 16 bits, stereo, no dither), so that it sends
+# the server the same bytes, and as plain `play -n synth` (sox's defaults: 48 kHz, 32
+# bits). A second run does the same with the MIDI accompaniment on, FluidSynth included,
+# beside the first sox.
+# Usage: bench/play_cpu.sh [BUILD_DIR] [SECONDS]   (build, 30 s by default)
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-build}
-seconds=${2:-10}
+seconds=${2:-30}
 cli="$build/cli/tovin-cli"
+share="$build/bench/bench_cpu_share"
+source "$here/quiet.sh"
 
 runtime=$(mktemp -d)
 export XDG_RUNTIME_DIR=$runtime
@@ -17,16 +25,30 @@ pulseaudio -n --daemonize --exit-idle-time=-1 --log-target=stderr \
 for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
 pactl set-default-sink bench
 
-ticks=$(getconf CLK_TCK)
-"$cli" play --seconds "$seconds" --volume 100 >/dev/null &
-pid=$!
-sleep 1
-read -r u0 s0 < <(awk '{print $14, $15}' "/proc/$pid/stat")
-t0=$(date +%s.%N)
-sleep $((seconds - 2))
-read -r u1 s1 < <(awk '{print $14, $15}' "/proc/$pid/stat")
-t1=$(date +%s.%N)
-wait "$pid"
-awk -v u0="$u0" -v s0="$s0" -v u1="$u1" -v s1="$s1" -v t0="$t0" -v t1="$t1" -v hz="$ticks" \
-  'BEGIN { cpu = (u1 - u0 + s1 - s0) / hz; wall = t1 - t0;
-           printf "tovin-cli play: %.2f s CPU over %.2f s played: %.2f%% of one core\n", cpu, wall, 100 * cpu / wall }'
+sox=(sox play -q -D -r 44100 -b 16 -c 2 -n synth "$seconds" sine 142 sine 150)
+sox_defaults=(sox-defaults play -q -n synth "$seconds" sine 142 sine 150)
+# sox warns that the null input has no sample size, although it plays; the line says nothing.
+quiet_sox() { grep -v "alsa: can't encode 0-bit" >&2 || true; }
+
+# Halfway through, lists who is playing into the sink, so that a program that did not
+# reach it (and so did no work) shows.
+streams_at_half_time() {
+  sleep $((seconds / 2))
+  echo "  streams playing at $((seconds / 2)) s:" \
+    "$(pactl list sink-inputs | sed -n 's/.*application.process.binary = "\(.*\)"/\1/p' |
+      sort | uniq -c | awk '{ printf "%s %s x%d", sep, $2, $1; sep = "," }')"
+}
+
+echo "== tovin-cli play beside sox play (twice), $seconds s"
+wait_for_quiet
+streams_at_half_time &
+"$share" tovin-cli "$cli" play --seconds "$seconds" --volume 100 -- "${sox[@]}" \
+  -- "${sox_defaults[@]}" 2> >(quiet_sox)
+wait
+
+echo "== tovin-cli play --midi beside sox play, $seconds s"
+wait_for_quiet
+streams_at_half_time &
+"$share" tovin-cli-midi "$cli" play --seconds "$seconds" --volume 100 \
+  --midi --midi-volume 100 -- "${sox[@]}" 2> >(quiet_sox)
+wait

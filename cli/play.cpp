@@ -4,14 +4,14 @@
 #include <QElapsedTimer>
 #include <QSaveFile>
 #include <QTimer>
-#include <atomic>
-#include <csignal>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
 
 #include "cli/midi_file.h"
 #include "cli/midi_log.h"
+#include "cli/stop_signal.h"
 #include "engine/beat_engine.h"
 #include "platform/message_queue.h"
 #include "platform/system.h"
@@ -19,12 +19,6 @@
 
 namespace cli {
 namespace {
-
-std::atomic<bool> g_interrupted{false};
-
-extern "C" void onSignal(int) {
-    g_interrupted.store(true);
-}
 
 constexpr plat::UINT kDeviceReady = plat::WM_USER + 1;
 
@@ -78,8 +72,7 @@ void printStatus(const CBeatEngine& engine, const QElapsedTimer& clock, const Mi
 }  // namespace
 
 int RunPlay(const PlayOptions& options) {
-    std::signal(SIGINT, onSignal);
-    std::signal(SIGTERM, onSignal);
+    StopSignal stopSignal([] { QCoreApplication::quit(); });
 
     // The recording goes to a temporary file beside the target, renamed into place at the
     // end; a target that cannot be written is refused before anything plays.
@@ -109,21 +102,36 @@ int RunPlay(const PlayOptions& options) {
     Session session(*engine, options);
     session.PostMessage(kDeviceReady, 0, 0);
 
+    // Playing ends at a signal (above) or when the time asked for is up; in between the
+    // program wakes only for its sound, and for the status line on a terminal.
     QElapsedTimer clock;
     clock.start();
-    const bool live = plat::IsTerminal(1);
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        const bool timeUp = options.seconds && clock.elapsed() >= *options.seconds * 1000;
-        if (g_interrupted.load() || timeUp) {
+    // A QTimer counts in int milliseconds: a longer play is timed in steps of a day at most.
+    // Precise, as a coarse timer may fire up to 5 % early.
+    const qint64 endMs = options.seconds ? *options.seconds * 1000 : 0;
+    QTimer end;
+    end.setSingleShot(true);
+    end.setTimerType(Qt::PreciseTimer);
+    auto armEnd = [&] {
+        constexpr qint64 kDayMs = 24 * 3600 * 1000;
+        end.start(static_cast<int>(std::clamp<qint64>(endMs - clock.elapsed(), 0, kDayMs)));
+    };
+    QObject::connect(&end, &QTimer::timeout, [&] {
+        if (clock.elapsed() >= endMs) {
             QCoreApplication::quit();
-            return;
-        }
-        if (live) {
-            printStatus(*engine, clock, midi.get());
+        } else {
+            armEnd();
         }
     });
-    poll.start(50);
+    if (options.seconds) {
+        armEnd();
+    }
+    const bool live = plat::IsTerminal(1);
+    QTimer status;
+    QObject::connect(&status, &QTimer::timeout, [&] { printStatus(*engine, clock, midi.get()); });
+    if (live) {
+        status.start(50);
+    }
     QCoreApplication::exec();
 
     engine->StopOutput();

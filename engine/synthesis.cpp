@@ -1,5 +1,6 @@
 #include "engine/beat_engine.h"
 #include "engine/tone.h"
+#include "render/exact_fill.h"
 
 void CBeatEngine::SetTone(std::int32_t carrier, std::int32_t beat) {
     if (carrier < 1000 || carrier > 8800) {
@@ -9,18 +10,13 @@ void CBeatEngine::SetTone(std::int32_t carrier, std::int32_t beat) {
     m_nLowFreq = carrier - beat;
 }
 
+// The per-frame arithmetic of engine/tone.h, frame after frame, computed by the exact
+// fast fill: the same samples and phases for a fraction of the time.
 void CBeatEngine::FillBlock(std::int16_t* block) {
     const bool swap = m_bSwap != 0;
-    const double stepL = tone::PhaseStep(swap ? m_nCarrier : m_nLowFreq);
-    const double stepR = tone::PhaseStep(swap ? m_nLowFreq : m_nCarrier);
-    double phaseL = m_dPhaseL;
-    double phaseR = m_dPhaseR;
-    for (int k = 0; k < kBlockFrames; ++k) {
-        block[2 * k] = tone::ToSample(phaseL);
-        block[2 * k + 1] = tone::ToSample(phaseR);
-        phaseL = tone::NextPhase(phaseL, stepL);
-        phaseR = tone::NextPhase(phaseR, stepR);
-    }
-    m_dPhaseL = phaseL;
-    m_dPhaseR = phaseR;
+    render::ChannelRun left{m_dPhaseL, tone::PhaseStep(swap ? m_nCarrier : m_nLowFreq)};
+    render::ChannelRun right{m_dPhaseR, tone::PhaseStep(swap ? m_nLowFreq : m_nCarrier)};
+    render::FillFrames(left, right, block, kBlockFrames);
+    m_dPhaseL = left.phase;
+    m_dPhaseR = right.phase;
 }

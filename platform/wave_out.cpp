@@ -1,5 +1,7 @@
 #include "platform/wave_out.h"
 
+#include <pthread.h>
+
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
@@ -90,6 +92,7 @@ class WaveOutDevice {
 
   private:
     void run() {
+        pthread_setname_np(pthread_self(), "wave-out");  // as top -H and debuggers show it
         std::vector<char> copy;
         for (;;) {
             WAVEHDR* hdr = nullptr;

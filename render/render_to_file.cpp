@@ -2,9 +2,7 @@
 #include <cstdio>
 
 #include "engine/beat_engine.h"
-#include "engine/tone.h"
 #include "platform/crt.h"
-#include "render/exact_fill.h"
 
 using Status = RenderResult::Status;
 
@@ -12,18 +10,6 @@ namespace {
 
 constexpr long kHeaderBytes = 44;
 constexpr std::uint32_t kFrameBytes = 4;
-
-// The same samples and phases as FillBlock, made faster.
-void fillBlock(CBeatEngine& engine, std::int16_t* block) {
-    const bool swap = engine.m_bSwap != 0;
-    render::ChannelRun left{engine.m_dPhaseL,
-                            tone::PhaseStep(swap ? engine.m_nCarrier : engine.m_nLowFreq)};
-    render::ChannelRun right{engine.m_dPhaseR,
-                             tone::PhaseStep(swap ? engine.m_nLowFreq : engine.m_nCarrier)};
-    render::FillFrames(left, right, block, CBeatEngine::kBlockFrames);
-    engine.m_dPhaseL = left.phase;
-    engine.m_dPhaseR = right.phase;
-}
 
 // Writes the header for `length` bytes of sound; returns 0, or the errno of the failure.
 int writeHeader(std::FILE* file, std::uint32_t length) {
@@ -71,7 +57,7 @@ CBeatEngine::CBeatEngine(const RenderToFile& job) : CPeriodicTimer(1) {
     std::uint32_t total = 0;
     for (int n = 1; n <= render::kBlocks && result.status == Status::Complete; ++n) {
         m_bSwap = (n / render::kSwapRun) % 2 != 0 ? 1 : 0;
-        fillBlock(*this, block);
+        FillBlock(block);
         errno = 0;
         const std::size_t written = std::fwrite(block, 1, kBlockBytes, file);
         total += static_cast<std::uint32_t>(written);

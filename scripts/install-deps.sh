@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev libasound2-dev libasound2-plugins alsa-utils
   libfluidsynth-dev timgm6mb-soundfont
   fonts-ipafont-gothic
-  pulseaudio pulseaudio-utils sox
+  pulseaudio pulseaudio-utils sox stress-ng
   xvfb xauth imagemagick
 )
 # `install-deps.sh fuzz`: also clang and its libFuzzer runtime, for `make fuzz`.

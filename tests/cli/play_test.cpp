@@ -4,6 +4,7 @@
 #include <signal.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -53,9 +54,12 @@ TEST_F(Cli, PlaysForTheGivenSecondsAndExitsCleanly) {
     const QString conf = config(
         "pcm.!default { type file; slave.pcm { type null }; file \"/dev/null\"; format \"raw\" "
         "}\n");
+    QElapsedTimer clock;
+    clock.start();
     const CliRun r = runCli({"play", "--seconds", "1", "--volume", "100"}, conf);
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+    EXPECT_GE(clock.elapsed(), 1000);  // never ends early
 }
 
 TEST_F(Cli, AMissingSoundDeviceIsReportedWithExitCodeOne) {
@@ -219,6 +223,24 @@ TEST_F(Cli, InterruptedTheRecordingIsStillWritten) {
     ASSERT_GE(events.size(), 2u);
     EXPECT_EQ(events[1].second, "\xF0\x05\x7E\x7F\x09\x01\xF7");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+}
+
+TEST_F(Cli, TerminatedItStopsCleanly) {
+    const QString conf = config(
+        "pcm.!default { type file; slave.pcm { type null }; file \"/dev/null\"; format \"raw\" "
+        "}\n");
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("ALSA_CONFIG_PATH", conf);
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(TOVIN_CLI_PATH), {"play"});
+    ASSERT_TRUE(p.waitForStarted());
+    QThread::msleep(1500);
+    p.terminate();  // SIGTERM: the program's own teardown, not the signal's default end
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 0);
+    EXPECT_TRUE(p.readAllStandardError().isEmpty());
 }
 
 TEST_F(Cli, ARecordingThatCannotBeWrittenIsRefusedBeforePlaying) {
