@@ -5,9 +5,6 @@
 // 10 ms (median, 99th percentile, maximum) and when each channel exchange happened against
 // the ideal schedule (10 ms per tick from the first tick).
 // Usage: bench_tick_period [SECONDS] (60 by default)
-#include <pthread.h>
-#include <sched.h>
-
 #include <QCoreApplication>
 #include <QTimer>
 #include <algorithm>
@@ -16,7 +13,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 #include <vector>
 
 #include "engine/beat_engine.h"
@@ -41,11 +37,6 @@ class TimedEngine : public CBeatEngine {
         CBeatEngine::OnTick();
         m_longestBody = std::max(m_longestBody, Clock::now() - now);
         const std::size_t n = m_count.load(std::memory_order_relaxed);
-        if (n == 0) {
-            sched_param param{};
-            pthread_getschedparam(pthread_self(), &m_policy, &param);
-            m_priority = param.sched_priority;
-        }
         if (n < m_times.size()) {
             m_times[n] = now;
             m_swapped[n] = m_bSwap != before;
@@ -60,20 +51,12 @@ class TimedEngine : public CBeatEngine {
     // The longest the engine's own tick took: a late tick with a short body was late to
     // wake, not slow to run.
     Clock::duration LongestBody() const { return m_longestBody; }
-    // How the system schedules the tick's thread.
-    std::string Scheduling() const {
-        return m_policy == SCHED_FIFO
-                   ? "real-time (SCHED_FIFO), priority " + std::to_string(m_priority)
-                   : "normal (SCHED_OTHER)";
-    }
 
   private:
     std::vector<Clock::time_point> m_times;
     std::vector<char> m_swapped;
     std::atomic<std::size_t> m_count{0};
     Clock::duration m_longestBody{};
-    int m_policy = -1;
-    int m_priority = 0;
 };
 
 double ms(Clock::duration d) {
@@ -137,7 +120,6 @@ int main(int argc, char** argv) {
     std::printf("tick: %zu periods over %.1f s (blocks played %zu, MIDI words sent %zu)\n",
                 deviation.size(), ms(t[n - 1] - t[0]) / 1000.0, wave->Blocks().size(),
                 midi->Words().size());
-    std::printf("  tick thread scheduled as %s\n", engine->Scheduling().c_str());
     std::printf("  period from %.3f to %.3f ms (the longest ending at tick %zu, %.3f s in)\n",
                 shortest, longest, longestAt + 1, ms(t[longestAt] - t[0]) / 1000.0);
     std::printf("  longest run of the engine's own tick: %.3f ms\n", ms(engine->LongestBody()));

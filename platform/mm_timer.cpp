@@ -1,7 +1,6 @@
 #include "platform/mm_timer.h"
 
 #include <pthread.h>
-#include <sched.h>
 
 #include <chrono>
 #include <condition_variable>
@@ -29,12 +28,6 @@ std::map<UINT, int> g_reserved;
 bool g_capsOverridden = false;
 std::optional<TIMECAPS> g_caps;
 
-// Callbacks run ahead of the ordinary threads of every program, at the lowest real-time
-// priority (below the sound servers' and FluidSynth's audio threads), so that a busy
-// machine delays the tick as little as it can. A process that may not raise a thread's
-// priority (an ordinary desktop user, unless the system grants it) keeps the normal one.
-constexpr int kCallbackPriority = 1;
-
 // A deadline more than this far behind is not caught up tick by tick: the schedule
 // restarts from now (the machine was suspended, or the process stopped).
 constexpr auto kMaxLag = std::chrono::milliseconds(500);
@@ -42,9 +35,6 @@ constexpr auto kMaxLag = std::chrono::milliseconds(500);
 void runEvent(std::shared_ptr<Event> ev, UINT id, UINT delay, LPTIMECALLBACK callback,
               DWORD_PTR user, bool periodic) {
     pthread_setname_np(pthread_self(), "mm-timer");  // as top -H and debuggers show it
-    sched_param priority{};
-    priority.sched_priority = kCallbackPriority;
-    pthread_setschedparam(pthread_self(), SCHED_FIFO, &priority);  // refused: stays normal
     const auto period = std::chrono::milliseconds(delay);
     auto deadline = Clock::now() + period;
     for (;;) {

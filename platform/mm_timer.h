@@ -1,7 +1,6 @@
 // The high-resolution periodic timer. Each event runs its callback on a thread of its
 // own, at absolute deadlines, so the period does not drift; once timeKillEvent returns,
-// the callback does not run again (killing from inside the callback included). Where the
-// process may, the callback threads run at real-time priority.
+// the callback does not run again (killing from inside the callback included).
 #pragma once
 
 #include <optional>

@@ -1,6 +1,4 @@
 #include <gtest/gtest.h>
-#include <pthread.h>
-#include <sched.h>
 
 #include <atomic>
 #include <chrono>
@@ -72,42 +70,6 @@ TEST(MmTimer, AnEventKilledFromItsOwnCallbackNeverRunsAgain) {
     EXPECT_EQ(s.calls.load(), 1);
     EXPECT_EQ(s.result.load(), TIMERR_NOERROR);
     EXPECT_NE(timeKillEvent(id), TIMERR_NOERROR);  // already gone
-}
-
-struct Scheduling {
-    std::atomic<int> policy{-1};
-    std::atomic<int> priority{-1};
-};
-
-void noteScheduling(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
-    auto* s = reinterpret_cast<Scheduling*>(user);
-    int policy = 0;
-    sched_param param{};
-    pthread_getschedparam(pthread_self(), &policy, &param);
-    s->priority.store(param.sched_priority);
-    s->policy.store(policy);
-}
-
-TEST(MmTimer, CallbacksRunAtRealTimePriorityWhereTheProcessMayRaiseIt) {
-    // Whether this process may, asked on a thread of the test's own.
-    bool allowed = false;
-    std::thread([&] {
-        sched_param param{};
-        param.sched_priority = 1;
-        allowed = pthread_setschedparam(pthread_self(), SCHED_FIFO, &param) == 0;
-    }).join();
-    Scheduling s;
-    const UINT id =
-        timeSetEvent(5, 1, noteScheduling, reinterpret_cast<DWORD_PTR>(&s), TIME_ONESHOT);
-    ASSERT_NE(id, 0u);
-    const auto deadline = Clock::now() + std::chrono::seconds(5);
-    while (s.policy.load() < 0 && Clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    timeKillEvent(id);
-    // Refused, the callback still runs, at the normal priority.
-    EXPECT_EQ(s.policy.load(), allowed ? SCHED_FIFO : SCHED_OTHER) << "allowed: " << allowed;
-    EXPECT_EQ(s.priority.load(), allowed ? 1 : 0);
 }
 
 TEST(MmTimer, OneShotRunsExactlyOnce) {
