@@ -45,6 +45,7 @@ streams_at_half_time &
 "$share" tovin-cli "$cli" play --seconds "$seconds" --volume 100 -- "${sox[@]}" \
   -- "${sox_defaults[@]}" 2> >(quiet_sox)
 wait
+report_load_after
 
 echo "== tovin-cli play --midi beside sox play, $seconds s"
 wait_for_quiet
@@ -52,3 +53,4 @@ streams_at_half_time &
 "$share" tovin-cli-midi "$cli" play --seconds "$seconds" --volume 100 \
   --midi --midi-volume 100 -- "${sox[@]}" 2> >(quiet_sox)
 wait
+report_load_after

@@ -12,3 +12,9 @@ wait_for_quiet() {
   done
   echo "load average (1, 5, 15 min) at start: $(cut -d' ' -f1-3 /proc/loadavg)"
 }
+
+# The load once the measurement is done: well above what the benchmark adds by itself
+# (stress-ng adds about 0.6 over a minute), other work shared the machine meanwhile.
+report_load_after() {
+  echo "load average (1, 5, 15 min) at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
+}

@@ -13,3 +13,4 @@ trap 'rm -rf "$dir"' EXIT
 echo "== WAV render, $runs runs"
 wait_for_quiet
 "$build/bench/bench_render" "$runs" "$dir"
+report_load_after

@@ -15,3 +15,4 @@ stress=$!
 trap 'kill "$stress" 2>/dev/null || true; wait "$stress" 2>/dev/null || true' EXIT
 sleep 1
 "$build/bench/bench_tick_period" "$seconds"
+report_load_after

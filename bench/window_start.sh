@@ -25,3 +25,4 @@ export XDG_RUNTIME_DIR=$runtime
 echo "== tovin window start-up, $runs runs"
 wait_for_quiet
 "$build/bench/bench_window_start" "$runs"
+report_load_after
