@@ -17,6 +17,7 @@
 #include "platform/virtual_wave_device.h"
 #include "tests/engine/reference_tone.h"
 #include "tests/support/file_size_limit.h"
+#include "tests/support/read_file.h"
 
 namespace {
 
@@ -28,11 +29,7 @@ constexpr std::size_t kBlockBytes = 65536;
 constexpr int kFrames = 16384;
 
 Bytes readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    Bytes bytes(in ? static_cast<std::size_t>(in.tellg()) : 0);
-    in.seekg(0);
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return bytes;
+    return testsupport::ReadAll(path);
 }
 
 std::uint32_t le32(const Bytes& b, std::size_t at) {

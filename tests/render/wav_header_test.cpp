@@ -7,17 +7,14 @@
 #include <vector>
 
 #include "engine/beat_engine.h"
+#include "tests/support/read_file.h"
 
 namespace {
 
 using Bytes = std::vector<unsigned char>;
 
 Bytes readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    Bytes bytes(in ? static_cast<std::size_t>(in.tellg()) : 0);
-    in.seekg(0);
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return bytes;
+    return testsupport::ReadAll(path);
 }
 
 // "RIFF", L + 36, "WAVE", "fmt ", 16, PCM 1, 2 channels, 44100, 176400, 4, 16, "data", L.
