@@ -1,9 +1,13 @@
 #include "platform/mm_timer.h"
 
 #include <pthread.h>
+#include <sys/timerfd.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
 #include <chrono>
-#include <condition_variable>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -12,12 +16,14 @@
 namespace plat {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
+// Each event waits on a kernel interval timer of its own: one read per tick, and the
+// kernel keeps the deadlines on the original grid, so the period does not drift. To kill
+// an event the timer is re-armed to expire at once, which ends the wait.
 struct Event {
-    std::mutex mutex;
-    std::condition_variable cv;
-    bool cancelled = false;
+    explicit Event(int timerFd) : fd(timerFd) {}
+    ~Event() { ::close(fd); }
+    const int fd;
+    std::atomic<bool> cancelled{false};
     std::thread thread;
 };
 
@@ -28,31 +34,48 @@ std::map<UINT, int> g_reserved;
 bool g_capsOverridden = false;
 std::optional<TIMECAPS> g_caps;
 
-// A deadline more than this far behind is not caught up tick by tick: the schedule
-// restarts from now (the machine was suspended, or the process stopped). Shorter stalls,
-// as a heavily loaded machine gives, are caught up so that the count of ticks keeps time.
+// Ticks missed for more than this long are not caught up one by one: the machine was
+// suspended, or the process stopped. Shorter stalls, as a heavily loaded machine gives,
+// are caught up so that the count of ticks keeps time.
 constexpr auto kMaxLag = std::chrono::seconds(2);
+
+timespec toTimespec(std::chrono::nanoseconds ns) {
+    const auto s = std::chrono::duration_cast<std::chrono::seconds>(ns);
+    return timespec{static_cast<time_t>(s.count()), static_cast<long>((ns - s).count())};
+}
+
+bool arm(int fd, std::chrono::nanoseconds first, std::chrono::nanoseconds interval) {
+    const itimerspec spec{toTimespec(interval), toTimespec(first)};
+    return timerfd_settime(fd, 0, &spec, nullptr) == 0;
+}
 
 void runEvent(std::shared_ptr<Event> ev, UINT id, UINT delay, LPTIMECALLBACK callback,
               DWORD_PTR user, bool periodic) {
     pthread_setname_np(pthread_self(), "mm-timer");  // as top -H and debuggers show it
-    const auto period = std::chrono::milliseconds(delay);
-    auto deadline = Clock::now() + period;
+    const std::uint64_t maxCatchUp =
+        static_cast<std::uint64_t>(std::chrono::milliseconds(kMaxLag).count()) / delay;
     for (;;) {
-        {
-            std::unique_lock<std::mutex> lock(ev->mutex);
-            if (ev->cv.wait_until(lock, deadline, [&] { return ev->cancelled; })) {
-                return;
+        std::uint64_t expired = 0;
+        if (::read(ev->fd, &expired, sizeof expired) != sizeof expired) {
+            if (errno == EINTR) {
+                continue;
             }
-        }
-        callback(id, 0, user, 0, 0);
-        if (!periodic) {
             return;
         }
-        deadline += period;
-        const auto now = Clock::now();
-        if (now - deadline > kMaxLag) {
-            deadline = now;
+        if (!periodic) {
+            if (!ev->cancelled.load()) {
+                callback(id, 0, user, 0, 0);
+            }
+            return;
+        }
+        if (expired > maxCatchUp) {
+            expired = 1;
+        }
+        for (std::uint64_t i = 0; i < expired; ++i) {
+            if (ev->cancelled.load()) {
+                return;
+            }
+            callback(id, 0, user, 0, 0);
         }
     }
 }
@@ -101,10 +124,18 @@ UINT timeSetEvent(UINT delay, UINT, LPTIMECALLBACK callback, DWORD_PTR user, UIN
     if (callback == nullptr || delay == 0) {
         return 0;
     }
-    auto ev = std::make_shared<Event>();
+    const int fd = timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC);
+    if (fd < 0) {
+        return 0;
+    }
+    auto ev = std::make_shared<Event>(fd);
+    const bool periodic = (flags & TIME_PERIODIC) != 0;
+    const std::chrono::nanoseconds period = std::chrono::milliseconds(delay);
+    if (!arm(fd, period, periodic ? period : std::chrono::nanoseconds(0))) {
+        return 0;
+    }
     std::lock_guard<std::mutex> lock(g_mutex);
     const UINT id = g_nextId++;
-    const bool periodic = (flags & TIME_PERIODIC) != 0;
     // g_mutex is held until the id is in the table, so a callback that kills its own
     // event (even the first one) finds it there.
     ev->thread = std::thread(runEvent, ev, id, delay, callback, user, periodic);
@@ -123,11 +154,8 @@ MMRESULT timeKillEvent(UINT id) {
         ev = std::move(it->second);
         g_events.erase(it);
     }
-    {
-        std::lock_guard<std::mutex> lock(ev->mutex);
-        ev->cancelled = true;
-        ev->cv.notify_all();
-    }
+    ev->cancelled.store(true);
+    arm(ev->fd, std::chrono::nanoseconds(1), std::chrono::nanoseconds(0));
     if (ev->thread.get_id() == std::this_thread::get_id()) {
         // Killed from inside its own callback: this call is the last one.
         ev->thread.detach();
