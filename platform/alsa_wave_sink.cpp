@@ -12,7 +12,42 @@ namespace plat {
 namespace {
 
 // Device latency: enough headroom that a busy user-interface thread does not starve it.
+// Two periods of half of it each: the writer, and the sound server's client thread behind
+// the device, wake once a period, and every wake-up costs more than the copy it does.
 constexpr unsigned kLatencyMicros = 200000;
+constexpr unsigned kPeriods = 2;
+
+// As snd_pcm_set_params, but with kPeriods periods rather than its four.
+bool configure(snd_pcm_t* pcm, const WAVEFORMATEX& format) {
+    snd_pcm_hw_params_t* hw = nullptr;
+    snd_pcm_hw_params_alloca(&hw);
+    unsigned rate = format.nSamplesPerSec;
+    unsigned bufferTime = kLatencyMicros;
+    unsigned periods = kPeriods;
+    if (snd_pcm_hw_params_any(pcm, hw) < 0 || snd_pcm_hw_params_set_rate_resample(pcm, hw, 1) < 0 ||
+        snd_pcm_hw_params_set_access(pcm, hw, SND_PCM_ACCESS_RW_INTERLEAVED) < 0 ||
+        snd_pcm_hw_params_set_format(pcm, hw, SND_PCM_FORMAT_S16_LE) < 0 ||
+        snd_pcm_hw_params_set_channels(pcm, hw, format.nChannels) < 0 ||
+        snd_pcm_hw_params_set_rate(pcm, hw, rate, 0) < 0 ||
+        snd_pcm_hw_params_set_buffer_time_near(pcm, hw, &bufferTime, nullptr) < 0 ||
+        snd_pcm_hw_params_set_periods_near(pcm, hw, &periods, nullptr) < 0 ||
+        snd_pcm_hw_params(pcm, hw) < 0) {
+        return false;
+    }
+    snd_pcm_uframes_t buffer = 0;
+    snd_pcm_uframes_t period = 0;
+    snd_pcm_hw_params_get_buffer_size(hw, &buffer);
+    snd_pcm_hw_params_get_period_size(hw, &period, nullptr);
+    if (period == 0) {
+        return false;
+    }
+    // Playing starts once the buffer holds whole periods; the writer wakes for a period.
+    snd_pcm_sw_params_t* sw = nullptr;
+    snd_pcm_sw_params_alloca(&sw);
+    return snd_pcm_sw_params_current(pcm, sw) >= 0 &&
+           snd_pcm_sw_params_set_start_threshold(pcm, sw, buffer / period * period) >= 0 &&
+           snd_pcm_sw_params_set_avail_min(pcm, sw, period) >= 0 && snd_pcm_sw_params(pcm, sw) >= 0;
+}
 
 class AlsaWaveSink : public WaveSink {
   public:
@@ -24,8 +59,7 @@ class AlsaWaveSink : public WaveSink {
             return false;
         }
         m_frameBytes = format.nBlockAlign;
-        if (snd_pcm_set_params(m_pcm, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED,
-                               format.nChannels, format.nSamplesPerSec, 1, kLatencyMicros) < 0) {
+        if (!configure(m_pcm, format)) {
             close();
             return false;
         }
