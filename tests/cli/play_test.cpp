@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/paced_device.h"
+
 namespace {
 
 struct CliRun {
@@ -50,10 +52,8 @@ class Cli : public ::testing::Test {
 };
 
 TEST_F(Cli, PlaysForTheGivenSecondsAndExitsCleanly) {
-    // The file plugin does not pace, so the sound goes to /dev/null rather than a file.
-    const QString conf = config(
-        "pcm.!default { type file; slave.pcm { type null }; file \"/dev/null\"; format \"raw\" "
-        "}\n");
+    // A device that plays at real-time pace, as a sound card does.
+    const QString conf = config(testsupport::PacedDeviceConfig());
     QElapsedTimer clock;
     clock.start();
     const CliRun r = runCli({"play", "--seconds", "1", "--volume", "100"}, conf);
@@ -168,9 +168,7 @@ std::string readFile(const QString& path) {
 }
 
 TEST_F(Cli, MidiPlaysAlongAndTheRecordingHoldsTheSchedule) {
-    const QString conf = config(
-        "pcm.!default { type file; slave.pcm { type null }; file \"/dev/null\"; format \"raw\" "
-        "}\n");
+    const QString conf = config(testsupport::PacedDeviceConfig());
     const QString out = dir.filePath("out.mid");
     const CliRun r = runCli(
         {"play", "--midi", "--midi-volume", "40", "--seconds", "6", "--record-midi", out}, conf);
@@ -204,9 +202,7 @@ TEST_F(Cli, MidiPlaysAlongAndTheRecordingHoldsTheSchedule) {
 }
 
 TEST_F(Cli, InterruptedTheRecordingIsStillWritten) {
-    const QString conf = config(
-        "pcm.!default { type file; slave.pcm { type null }; file \"/dev/null\"; format \"raw\" "
-        "}\n");
+    const QString conf = config(testsupport::PacedDeviceConfig());
     const QString out = dir.filePath("cut.mid");
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -226,9 +222,7 @@ TEST_F(Cli, InterruptedTheRecordingIsStillWritten) {
 }
 
 TEST_F(Cli, TerminatedItStopsCleanly) {
-    const QString conf = config(
-        "pcm.!default { type file; slave.pcm { type null }; file \"/dev/null\"; format \"raw\" "
-        "}\n");
+    const QString conf = config(testsupport::PacedDeviceConfig());
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("ALSA_CONFIG_PATH", conf);

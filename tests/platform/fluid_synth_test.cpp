@@ -14,6 +14,7 @@
 
 #include "platform/midi_out.h"
 #include "platform/window.h"
+#include "tests/support/paced_device.h"
 #include "tests/support/pump.h"
 
 using namespace plat;
@@ -182,9 +183,7 @@ class FluidSynthDriver : public ::testing::Test {
 };
 
 TEST_F(FluidSynthDriver, TheDefaultDeviceOpensThroughItsAudioDriver) {
-    useAlsaConfig(
-        "pcm.!default { type file; slave.pcm { type null }; file \"/dev/null\"; format \"raw\" "
-        "}\n");
+    useAlsaConfig(testsupport::PacedDeviceConfig());
     HMIDIOUT h = 0;
     ASSERT_EQ(midiOutOpen(&h, MIDI_MAPPER, 0, 0, CALLBACK_NULL), MMSYSERR_NOERROR);
     EXPECT_EQ(midiOutShortMsg(h, 0x00644090), MMSYSERR_NOERROR);
