@@ -1,6 +1,8 @@
 #include "platform/mm_timer.h"
 
 #include <pthread.h>
+#include <sched.h>
+#include <sys/resource.h>
 #include <sys/timerfd.h>
 #include <unistd.h>
 
@@ -49,9 +51,30 @@ bool arm(int fd, std::chrono::nanoseconds first, std::chrono::nanoseconds interv
     return timerfd_settime(fd, 0, &spec, nullptr) == 0;
 }
 
+// The timer's thread asks for a real-time priority, so that a busy desktop does not make
+// ticks late: as root, or where RLIMIT_RTPRIO grants one (often for the audio group). It
+// stays below a synthesizer's audio thread (FluidSynth's is 60). Where the system refuses,
+// the thread keeps the normal policy.
+constexpr int kRealTimePriority = 20;
+
+void raisePriority() {
+    sched_param param{};
+    param.sched_priority = kRealTimePriority;
+    if (pthread_setschedparam(pthread_self(), SCHED_FIFO, &param) == 0) {
+        return;
+    }
+    rlimit limit{};
+    if (getrlimit(RLIMIT_RTPRIO, &limit) == 0 && limit.rlim_cur >= 1 &&
+        limit.rlim_cur < static_cast<rlim_t>(kRealTimePriority)) {
+        param.sched_priority = static_cast<int>(limit.rlim_cur);
+        pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
+    }
+}
+
 void runEvent(std::shared_ptr<Event> ev, UINT id, UINT delay, LPTIMECALLBACK callback,
               DWORD_PTR user, bool periodic) {
     pthread_setname_np(pthread_self(), "mm-timer");  // as top -H and debuggers show it
+    raisePriority();
     const std::uint64_t maxCatchUp =
         static_cast<std::uint64_t>(std::chrono::milliseconds(kMaxLag).count()) / delay;
     for (;;) {

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <pthread.h>
+#include <sched.h>
 
 #include <atomic>
 #include <chrono>
@@ -48,6 +50,51 @@ TEST(MmTimer, NoCallbackRunsAfterKillReturns) {
     EXPECT_GT(atKill, 0);
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_EQ(ticks.count.load(), atKill);
+}
+
+struct Policy {
+    std::atomic<int> policy{-1};
+    std::atomic<int> priority{-1};
+};
+
+void notePolicy(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
+    auto* p = reinterpret_cast<Policy*>(user);
+    sched_param param{};
+    int policy = -1;
+    pthread_getschedparam(pthread_self(), &policy, &param);
+    p->priority.store(param.sched_priority);
+    p->policy.store(policy);
+}
+
+// Whether this process may give a thread a real-time priority at all.
+bool realTimeAllowed() {
+    bool allowed = false;
+    std::thread probe([&] {
+        sched_param param{};
+        param.sched_priority = 1;
+        allowed = pthread_setschedparam(pthread_self(), SCHED_FIFO, &param) == 0;
+    });
+    probe.join();
+    return allowed;
+}
+
+TEST(MmTimer, TheTimerThreadRunsAtRealTimePriorityWhereAllowed) {
+    Policy seen;
+    const UINT id =
+        timeSetEvent(5, 1, notePolicy, reinterpret_cast<DWORD_PTR>(&seen), TIME_ONESHOT);
+    ASSERT_NE(id, 0u);
+    const auto giveUp = Clock::now() + std::chrono::seconds(5);
+    while (seen.policy.load() == -1 && Clock::now() < giveUp) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    timeKillEvent(id);
+    if (realTimeAllowed()) {
+        EXPECT_EQ(seen.policy.load(), SCHED_FIFO);
+        EXPECT_GE(seen.priority.load(), 1);
+        EXPECT_LT(seen.priority.load(), 60);  // below a synthesizer's audio thread
+    } else {
+        EXPECT_EQ(seen.policy.load(), SCHED_OTHER);  // refused: it runs all the same
+    }
 }
 
 struct SelfKill {
