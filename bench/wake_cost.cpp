@@ -70,8 +70,8 @@ void absoluteSleep(int wakes) {
 void timerFd(int wakes) {
     const int fd = timerfd_create(CLOCK_MONOTONIC, 0);
     const timespec period{0, kPeriodMs * 1000000L};
-    const itimerspec spec{period, period};
-    timerfd_settime(fd, 0, &spec, nullptr);
+    const itimerspec timing{period, period};
+    timerfd_settime(fd, 0, &timing, nullptr);
     for (int done = 0; done < wakes;) {
         std::uint64_t expired = 0;
         if (read(fd, &expired, sizeof expired) == sizeof expired) {

@@ -47,8 +47,8 @@ timespec toTimespec(std::chrono::nanoseconds ns) {
 }
 
 bool arm(int fd, std::chrono::nanoseconds first, std::chrono::nanoseconds interval) {
-    const itimerspec spec{toTimespec(interval), toTimespec(first)};
-    return timerfd_settime(fd, 0, &spec, nullptr) == 0;
+    const itimerspec timing{toTimespec(interval), toTimespec(first)};
+    return timerfd_settime(fd, 0, &timing, nullptr) == 0;
 }
 
 // The timer's thread asks for a real-time priority, so that a busy desktop does not make

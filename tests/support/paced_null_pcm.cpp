@@ -42,8 +42,8 @@ std::uint64_t framesSince(const timespec& start, unsigned rate) {
 void armTimer(Paced& p, bool on) {
     const long ns = on ? static_cast<long>(p.io.period_size * 1000000000ULL / p.io.rate) : 0;
     const timespec period{ns / 1000000000L, ns % 1000000000L};
-    const itimerspec spec{period, period};
-    timerfd_settime(p.timer, 0, &spec, nullptr);
+    const itimerspec timing{period, period};
+    timerfd_settime(p.timer, 0, &timing, nullptr);
 }
 
 int start(snd_pcm_ioplug_t* io) {
