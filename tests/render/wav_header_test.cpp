@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <vector>
@@ -29,26 +30,29 @@ Bytes headerFor(unsigned char l0, unsigned char l1, unsigned char l2, unsigned c
 class WavHeader : public ::testing::Test {
   protected:
     std::string path(const char* name) { return dir.filePath(name).toStdString(); }
+    // The bytes of a new file holding nothing but the header for `length` bytes of sound.
+    Bytes headerWrittenFor(std::uint32_t length) {
+        const std::string p = path("header.wav");
+        std::FILE* f = std::fopen(p.c_str(), "w+b");
+        EXPECT_NE(f, nullptr);
+        if (f == nullptr) {
+            return {};
+        }
+        CBeatEngine::WriteWavHeader(f, length);
+        std::fclose(f);
+        return readAll(p);
+    }
     QTemporaryDir dir;
 };
 
 TEST_F(WavHeader, TheFullLengthIs52428800BytesOfSound) {
-    const std::string p = path("full.wav");
-    std::FILE* f = std::fopen(p.c_str(), "w+b");
-    ASSERT_NE(f, nullptr);
-    CBeatEngine::WriteWavHeader(f, 52428800);
-    std::fclose(f);
     // 52428800 = 0x03200000; 52428836 = 0x03200024.
-    EXPECT_EQ(readAll(p), headerFor(0x00, 0x00, 0x20, 0x03, 0x24, 0x00, 0x20, 0x03));
+    EXPECT_EQ(headerWrittenFor(52428800),
+              headerFor(0x00, 0x00, 0x20, 0x03, 0x24, 0x00, 0x20, 0x03));
 }
 
 TEST_F(WavHeader, ThePlaceholderStatesNoSound) {
-    const std::string p = path("empty.wav");
-    std::FILE* f = std::fopen(p.c_str(), "w+b");
-    ASSERT_NE(f, nullptr);
-    CBeatEngine::WriteWavHeader(f, 0);
-    std::fclose(f);
-    EXPECT_EQ(readAll(p), headerFor(0, 0, 0, 0, 0x24, 0, 0, 0));
+    EXPECT_EQ(headerWrittenFor(0), headerFor(0, 0, 0, 0, 0x24, 0, 0, 0));
 }
 
 TEST_F(WavHeader, ItGoesOverTheStartOfTheFileWhereverTheStreamStands) {

@@ -15,6 +15,7 @@
 #include "platform/virtual_wave_device.h"
 #include "res/templates.h"
 #include "tests/support/recorders.h"
+#include "tests/ui/window_fixture.h"
 #include "ui/beat_dlg.h"
 #include "ui/bitmap_button.h"
 #include "ui/control_ids.h"
@@ -25,29 +26,10 @@ using namespace plat;
 
 namespace {
 
-class WindowMidi : public ::testing::Test {
+class WindowMidi : public testsupport::WindowTest {
   protected:
-    void SetUp() override {
-        wave = VirtualWaveDevice::Install(VirtualWaveDevice::Pace::Immediate);
-        midi = CapturingMidiDevice::Install();
-        dlg = std::make_unique<CBeatDlg>();
-        dlg->Create();
-        dlg->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg.get()));
-        QCoreApplication::processEvents();
-    }
-    void TearDown() override {
-        dlg.reset();
-        CapturingMidiDevice::Uninstall();
-        VirtualWaveDevice::Uninstall();
-    }
-    void click(int id) {
-        QTest::mouseClick(qobject_cast<QAbstractButton*>(dlg->GetDlgItem(id)), Qt::LeftButton);
-    }
+    WindowMidi() : WindowTest(VirtualWaveDevice::Pace::Immediate) {}
 
-    std::shared_ptr<VirtualWaveDevice> wave;
-    std::shared_ptr<CapturingMidiDevice> midi;
-    std::unique_ptr<CBeatDlg> dlg;
     testsupport::UserFeedback feedback;
 };
 

@@ -13,6 +13,7 @@
 #include "res/templates.h"
 #include "tests/support/pump.h"
 #include "tests/support/recorders.h"
+#include "tests/ui/window_fixture.h"
 #include "ui/bitmap_button.h"
 #include "ui/slider_ctrl.h"
 
@@ -22,25 +23,9 @@ using testsupport::PumpUntil;
 
 namespace {
 
-class MainWindow : public ::testing::Test {
+class MainWindow : public testsupport::WindowTest {
   protected:
-    void SetUp() override {
-        dev = VirtualWaveDevice::Install(VirtualWaveDevice::Pace::Immediate);
-        dlg = std::make_unique<CBeatDlg>();
-        dlg->Create();
-        dlg->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg.get()));
-        settle();
-    }
-    // Lets the window finish what it has to paint, as it would before anyone clicks.
-    static void settle() { QCoreApplication::processEvents(); }
-    void TearDown() override {
-        dlg.reset();
-        VirtualWaveDevice::Uninstall();
-    }
-
-    QAbstractButton* button(int id) { return qobject_cast<QAbstractButton*>(dlg->GetDlgItem(id)); }
-    void click(int id) { QTest::mouseClick(button(id), Qt::LeftButton); }
+    MainWindow() : WindowTest(VirtualWaveDevice::Pace::Immediate) {}
 
     DWORD volume() {
         DWORD v = 0xDEADBEEF;
@@ -48,11 +33,9 @@ class MainWindow : public ::testing::Test {
         return v;
     }
     void openingHandled() {
-        ASSERT_TRUE(PumpUntil([&] { return dev->Blocks().size() >= 3; }));
+        ASSERT_TRUE(PumpUntil([&] { return wave->Blocks().size() >= 3; }));
     }
 
-    std::shared_ptr<VirtualWaveDevice> dev;
-    std::unique_ptr<CBeatDlg> dlg;
     testsupport::UserFeedback feedback;
 };
 
@@ -90,12 +73,12 @@ TEST_F(MainWindow, OnAgainReplacesTheEngineWithAFreshOne) {
     CBeatEngine* first = dlg->m_pEngine;
     ASSERT_TRUE(PumpUntil([&] { return first->m_nTick > 5; }));
     click(res::kIdOn);
-    EXPECT_EQ(dev->Closes(), 1);  // the old output stopped
+    EXPECT_EQ(wave->Closes(), 1);  // the old output stopped
     ASSERT_NE(dlg->m_pEngine, nullptr);
     EXPECT_EQ(dlg->m_pEngine->m_dPhaseL, 0.0);
     EXPECT_EQ(dlg->m_pEngine->m_dPhaseR, 0.0);
     EXPECT_LT(dlg->m_pEngine->m_nTick, 5u);
-    EXPECT_EQ(dev->Opens(), 2);
+    EXPECT_EQ(wave->Opens(), 2);
 }
 
 TEST_F(MainWindow, ChoicesBeforeOnAreUsedByTheNextEngine) {
@@ -192,31 +175,31 @@ TEST_F(MainWindow, StopTearsDownAndEnds) {
     openingHandled();
     click(res::kIdCancel);
     expectTornDown(*dlg);
-    EXPECT_EQ(dev->Closes(), 1);
+    EXPECT_EQ(wave->Closes(), 1);
 }
 
 TEST_F(MainWindow, EscTearsDownAndEnds) {
     click(res::kIdOn);
     QTest::keyClick(dlg.get(), Qt::Key_Escape);
     expectTornDown(*dlg);
-    EXPECT_EQ(dev->Closes(), 1);
+    EXPECT_EQ(wave->Closes(), 1);
 }
 
 TEST_F(MainWindow, ACloseRequestTearsDownAndEnds) {
     click(res::kIdOn);
     dlg->close();
     expectTornDown(*dlg);
-    EXPECT_EQ(dev->Closes(), 1);
+    EXPECT_EQ(wave->Closes(), 1);
 }
 
 TEST_F(MainWindow, StopWithNoEngineEnds) {
     click(res::kIdCancel);
     expectTornDown(*dlg);
-    EXPECT_EQ(dev->Opens(), 0);
+    EXPECT_EQ(wave->Opens(), 0);
 }
 
 TEST_F(MainWindow, AFailedOpenLeavesTheEngineForTheNextCommands) {
-    dev->SetFailOpen(true);
+    wave->SetFailOpen(true);
     click(res::kIdOn);
     EXPECT_EQ(feedback.boxes, std::vector<std::string>{"Error opening waveform audio device!"});
     ASSERT_NE(dlg->m_pEngine, nullptr);

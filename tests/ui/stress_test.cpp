@@ -11,6 +11,7 @@
 #include "platform/virtual_wave_device.h"
 #include "res/templates.h"
 #include "tests/support/pump.h"
+#include "tests/ui/window_fixture.h"
 #include "ui/beat_dlg.h"
 #include "ui/slider_ctrl.h"
 
@@ -19,24 +20,11 @@ using std::chrono::milliseconds;
 
 namespace {
 
-class Stress : public ::testing::Test {
+// Not shown, and clicked without the mouse: a thousand rounds stay quick.
+class Stress : public testsupport::WindowTest {
   protected:
-    void SetUp() override {
-        wave = VirtualWaveDevice::Install(VirtualWaveDevice::Pace::RealTime);
-        midi = CapturingMidiDevice::Install();
-        dlg = std::make_unique<CBeatDlg>();
-        dlg->Create();
-    }
-    void TearDown() override {
-        dlg.reset();
-        CapturingMidiDevice::Uninstall();
-        VirtualWaveDevice::Uninstall();
-    }
-    void click(int id) { qobject_cast<QAbstractButton*>(dlg->GetDlgItem(id))->click(); }
-
-    std::shared_ptr<VirtualWaveDevice> wave;
-    std::shared_ptr<CapturingMidiDevice> midi;
-    std::unique_ptr<CBeatDlg> dlg;
+    Stress() : WindowTest(VirtualWaveDevice::Pace::RealTime, false) {}
+    void click(int id) { button(id)->click(); }
 };
 
 TEST_F(Stress, AThousandRestartsLeaveOneEngineAndCloseEveryDevice) {
