@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "engine/beat_engine.h"
-#include "platform/capturing_midi_device.h"
+#include "platform/testing/capturing_midi_device.h"
 #include "platform/message_queue.h"
-#include "platform/virtual_wave_device.h"
+#include "platform/testing/virtual_wave_device.h"
 
 namespace {
 

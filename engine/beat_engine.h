@@ -8,10 +8,10 @@
 #include <cstdio>
 
 #include "engine/periodic_timer.h"
+#include "engine/render_job.h"
 #include "engine/shared_word.h"
 #include "platform/types.h"
 #include "platform/window.h"
-#include "render/render_job.h"
 
 class CBeatEngine : public plat::CWnd, public CPeriodicTimer {
   public:

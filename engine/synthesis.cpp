@@ -1,6 +1,6 @@
 #include "engine/beat_engine.h"
+#include "engine/exact_fill.h"
 #include "engine/tone.h"
-#include "render/exact_fill.h"
 
 void CBeatEngine::SetTone(std::int32_t carrier, std::int32_t beat) {
     if (carrier < 1000 || carrier > 8800) {
@@ -14,9 +14,9 @@ void CBeatEngine::SetTone(std::int32_t carrier, std::int32_t beat) {
 // fast fill: the same samples and phases for a fraction of the time.
 void CBeatEngine::FillBlock(std::int16_t* block) {
     const bool swap = m_bSwap != 0;
-    render::ChannelRun left{m_dPhaseL, tone::PhaseStep(swap ? m_nCarrier : m_nLowFreq)};
-    render::ChannelRun right{m_dPhaseR, tone::PhaseStep(swap ? m_nLowFreq : m_nCarrier)};
-    render::FillFrames(left, right, block, kBlockFrames);
+    tone::ChannelRun left{m_dPhaseL, tone::PhaseStep(swap ? m_nCarrier : m_nLowFreq)};
+    tone::ChannelRun right{m_dPhaseR, tone::PhaseStep(swap ? m_nLowFreq : m_nCarrier)};
+    tone::FillFrames(left, right, block, kBlockFrames);
     m_dPhaseL = left.phase;
     m_dPhaseR = right.phase;
 }

@@ -4,10 +4,12 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "platform/seams.h"
+
 namespace crt {
 namespace {
 thread_local std::uint32_t t_state = 1;
-std::atomic<unsigned> g_failCountdown{0};
+std::atomic<plat::seams::AllocationGate> g_gate{nullptr};
 }  // namespace
 
 int rand() {
@@ -20,14 +22,9 @@ void srand(unsigned seed) {
 }
 
 void* malloc(std::size_t size) {
-    unsigned left = g_failCountdown.load();
-    while (left != 0) {
-        if (g_failCountdown.compare_exchange_weak(left, left - 1)) {
-            if (left == 1) {
-                return nullptr;
-            }
-            break;
-        }
+    const plat::seams::AllocationGate gate = g_gate.load();
+    if (gate != nullptr && !gate()) {
+        return nullptr;
     }
     return std::malloc(size);
 }
@@ -36,10 +33,10 @@ void free(void* block) {
     std::free(block);
 }
 
-namespace testing {
-void failAllocation(unsigned nth) {
-    g_failCountdown.store(nth);
-}
-}  // namespace testing
-
 }  // namespace crt
+
+namespace plat::seams {
+void SetAllocationGate(AllocationGate gate) {
+    crt::g_gate.store(gate);
+}
+}  // namespace plat::seams

@@ -1,5 +1,6 @@
 // The runtime-library services the engine relies on: the classic C-runtime random
-// generator with its state per thread, and an allocator whose failures tests can provoke.
+// generator with its state per thread, and the allocator (whose failures a test can
+// provoke through platform/seams.h).
 #pragma once
 
 #include <cstddef>
@@ -15,11 +16,5 @@ void srand(unsigned seed);
 
 void* malloc(std::size_t size);
 void free(void* block);
-
-namespace testing {
-// The next allocation that would be number `nth` (counting from 1, from now on) fails;
-// 0 turns the fault off.
-void failAllocation(unsigned nth);
-}  // namespace testing
 
 }  // namespace crt

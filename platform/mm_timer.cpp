@@ -13,7 +13,10 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
+
+#include "platform/seams.h"
 
 namespace plat {
 namespace {
@@ -188,15 +191,15 @@ MMRESULT timeKillEvent(UINT id) {
     return TIMERR_NOERROR;
 }
 
-namespace testing {
+namespace seams {
 
-void SetTimerCaps(std::optional<TIMECAPS> caps) {
+void OverrideTimerCaps(std::optional<TIMECAPS> caps) {
     std::lock_guard<std::mutex> lock(g_mutex);
     g_capsOverridden = true;
     g_caps = caps;
 }
 
-void ResetTimerCaps() {
+void ClearTimerCaps() {
     std::lock_guard<std::mutex> lock(g_mutex);
     g_capsOverridden = false;
     g_caps.reset();
@@ -208,6 +211,6 @@ int ReservedPeriods(UINT period) {
     return it == g_reserved.end() ? 0 : it->second;
 }
 
-}  // namespace testing
+}  // namespace seams
 
 }  // namespace plat

@@ -3,8 +3,6 @@
 // the callback does not run again (killing from inside the callback included).
 #pragma once
 
-#include <optional>
-
 #include "platform/types.h"
 
 namespace plat {
@@ -14,14 +12,5 @@ MMRESULT timeBeginPeriod(UINT period);
 MMRESULT timeEndPeriod(UINT period);
 UINT timeSetEvent(UINT delay, UINT resolution, LPTIMECALLBACK callback, DWORD_PTR user, UINT flags);
 MMRESULT timeKillEvent(UINT id);
-
-namespace testing {
-// Capabilities timeGetDevCaps reports from now on; nullopt makes it fail. Reset() goes
-// back to the real ones.
-void SetTimerCaps(std::optional<TIMECAPS> caps);
-void ResetTimerCaps();
-// How many reservations of `period` are currently held through timeBeginPeriod.
-int ReservedPeriods(UINT period);
-}  // namespace testing
 
 }  // namespace plat

@@ -1,31 +1,28 @@
 #include "platform/ports.h"
 
+#include <atomic>
 #include <mutex>
 
 #include "platform/pc_speaker.h"
+#include "platform/seams.h"
 
 namespace plat {
 namespace {
 std::mutex g_mutex;
-std::vector<testing::PortWrite> g_log;
 PitSpeakerBridge g_bridge{PcSpeakerTone};
+std::atomic<seams::PortObserver> g_observer{nullptr};
 }  // namespace
 
 void outp(WORD port, BYTE value) {
     std::lock_guard<std::mutex> lock(g_mutex);
-    g_log.push_back({port, value});
+    if (const seams::PortObserver observer = g_observer.load()) {
+        observer(port, value);
+    }
     g_bridge.Write(port, value);
 }
 
-namespace testing {
-std::vector<PortWrite> PortLog() {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    return g_log;
+void seams::SetPortObserver(PortObserver observer) {
+    g_observer.store(observer);
 }
-void ClearPortLog() {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    g_log.clear();
-}
-}  // namespace testing
 
 }  // namespace plat

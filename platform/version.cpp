@@ -3,15 +3,16 @@
 #include <mutex>
 
 #include "platform/pc_speaker.h"
+#include "platform/seams.h"
 
 namespace plat {
 namespace {
 std::mutex g_mutex;
-testing::VersionQuery g_query;
+seams::VersionQuery g_query;
 }  // namespace
 
 BOOL GetVersionExA(OSVERSIONINFOA* info) {
-    testing::VersionQuery query;
+    seams::VersionQuery query;
     {
         std::lock_guard<std::mutex> lock(g_mutex);
         query = g_query;
@@ -32,11 +33,9 @@ BOOL GetVersionExA(OSVERSIONINFOA* info) {
     return TRUE;
 }
 
-namespace testing {
-void SetVersionQuery(VersionQuery query) {
+void seams::SetVersionQuery(VersionQuery query) {
     std::lock_guard<std::mutex> lock(g_mutex);
     g_query = std::move(query);
 }
-}  // namespace testing
 
 }  // namespace plat

@@ -3,19 +3,11 @@
 // kernel's PC-speaker tone device can be opened for writing, otherwise 2.
 #pragma once
 
-#include <functional>
-
 #include "platform/types.h"
 
 namespace plat {
 
 // Accepts records of 148 or 156 bytes (dwOSVersionInfoSize); fails on any other size.
 BOOL GetVersionExA(OSVERSIONINFOA* info);
-
-namespace testing {
-using VersionQuery = std::function<BOOL(OSVERSIONINFOA* info)>;
-// Answers GetVersionExA from now on; an empty query restores the real one.
-void SetVersionQuery(VersionQuery query);
-}  // namespace testing
 
 }  // namespace plat

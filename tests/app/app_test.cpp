@@ -14,7 +14,7 @@
 #include "engine/beat_engine.h"
 #include "platform/shell.h"
 #include "platform/system.h"
-#include "platform/virtual_wave_device.h"
+#include "platform/testing/virtual_wave_device.h"
 #include "res/templates.h"
 #include "ui/beat_dlg.h"
 

@@ -12,8 +12,8 @@
 
 #include "cli/midi_log.h"
 #include "engine/beat_engine.h"
-#include "platform/capturing_midi_device.h"
 #include "platform/crt.h"
+#include "platform/testing/capturing_midi_device.h"
 
 using namespace plat;
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "engine/beat_engine.h"
-#include "platform/virtual_wave_device.h"
+#include "platform/testing/virtual_wave_device.h"
 #include "tests/support/pump.h"
 
 using Clock = std::chrono::steady_clock;

@@ -7,7 +7,8 @@
 #include "engine/periodic_timer.h"
 #include "platform/crt.h"
 #include "platform/mm_timer.h"
-#include "platform/virtual_wave_device.h"
+#include "platform/testing/hooks.h"
+#include "platform/testing/virtual_wave_device.h"
 #include "tests/support/pump.h"
 
 using namespace plat;

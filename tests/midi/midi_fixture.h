@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/beat_engine.h"
-#include "platform/capturing_midi_device.h"
+#include "platform/testing/capturing_midi_device.h"
 #include "platform/types.h"
 
 namespace miditest {

@@ -1,4 +1,5 @@
 #include "platform/crt.h"
+#include "platform/testing/hooks.h"
 
 #include <gtest/gtest.h>
 

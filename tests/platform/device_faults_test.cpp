@@ -11,7 +11,7 @@
 #include "engine/beat_engine.h"
 #include "platform/fluid_synth_sink.h"
 #include "platform/midi_sink.h"
-#include "platform/virtual_wave_device.h"
+#include "platform/testing/virtual_wave_device.h"
 #include "platform/wave_out.h"
 #include "tests/support/pulse_server.h"
 #include "tests/support/pump.h"

@@ -3,9 +3,9 @@
 
 #include <thread>
 
-#include "platform/capturing_midi_device.h"
 #include "platform/midi_out.h"
 #include "platform/midi_sink.h"
+#include "platform/testing/capturing_midi_device.h"
 #include "platform/window.h"
 #include "tests/support/pump.h"
 

@@ -1,4 +1,5 @@
 #include "platform/pc_speaker.h"
+#include "platform/testing/hooks.h"
 
 #include <gtest/gtest.h>
 

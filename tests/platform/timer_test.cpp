@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/mm_timer.h"
+#include "platform/testing/hooks.h"
 
 using namespace plat;
 using Clock = std::chrono::steady_clock;

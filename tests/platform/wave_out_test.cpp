@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/virtual_wave_device.h"
+#include "platform/testing/virtual_wave_device.h"
 #include "platform/wave_out.h"
 #include "platform/window.h"
 #include "tests/support/pump.h"

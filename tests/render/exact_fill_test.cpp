@@ -1,5 +1,5 @@
 // The fast fill against the tone worked one frame at a time from its definition.
-#include "render/exact_fill.h"
+#include "engine/exact_fill.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 
 namespace {
 
-using render::ChannelRun;
+using tone::ChannelRun;
 using Samples = std::vector<std::int16_t>;
 
 constexpr int kBlock = 16384;
@@ -24,7 +24,7 @@ double stepFor(double hz) {
 
 Samples fill(ChannelRun& l, ChannelRun& r, int frames) {
     Samples out(2 * frames, 0x5555);
-    render::FillFrames(l, r, out.data(), frames);
+    tone::FillFrames(l, r, out.data(), frames);
     return out;
 }
 
@@ -49,23 +49,23 @@ TEST(FastSine, StaysWithinItsErrorBoundOverItsWholeRange) {
     constexpr int kPoints = 2000000;
     double worst = 0.0;
     for (int i = 0; i <= kPoints; ++i) {
-        const double x = render::kFastLow + (render::kFastHigh - render::kFastLow) * i / kPoints;
-        worst = std::max(worst, std::fabs(render::FastSine(x) - std::sin(x)));
+        const double x = tone::kFastLow + (tone::kFastHigh - tone::kFastLow) * i / kPoints;
+        worst = std::max(worst, std::fabs(tone::FastSine(x) - std::sin(x)));
     }
     // Where the range is folded, and at its ends.
     for (double edge : {std::numbers::pi / 2, std::numbers::pi, 3 * std::numbers::pi / 2,
-                        2 * std::numbers::pi, render::kFastLow, render::kFastHigh, 0.0}) {
+                        2 * std::numbers::pi, tone::kFastLow, tone::kFastHigh, 0.0}) {
         double x = edge;
         for (int k = 0; k < 50; ++k) {
             x = std::nextafter(x, -10.0);
         }
         for (int k = 0; k < 100; ++k, x = std::nextafter(x, 10.0)) {
-            if (x >= render::kFastLow && x <= render::kFastHigh) {
-                worst = std::max(worst, std::fabs(render::FastSine(x) - std::sin(x)));
+            if (x >= tone::kFastLow && x <= tone::kFastHigh) {
+                worst = std::max(worst, std::fabs(tone::FastSine(x) - std::sin(x)));
             }
         }
     }
-    EXPECT_LT(worst, render::kFastSineError);
+    EXPECT_LT(worst, tone::kFastSineError);
 }
 
 TEST(FillFrames, BlocksOfTheUsualTonesMatchThePlainLoop) {
@@ -137,7 +137,7 @@ TEST(FillFrames, NothingPastTheLastFrameIsTouched) {
     ChannelRun l{0.0, stepFor(142.0)};
     ChannelRun r{0.0, stepFor(150.0)};
     Samples out(2 * 100 + 8, 0x5555);
-    render::FillFrames(l, r, out.data(), 100);
+    tone::FillFrames(l, r, out.data(), 100);
     for (std::size_t i = 200; i < out.size(); ++i) {
         EXPECT_EQ(out[i], 0x5555) << "sample " << i;
     }

@@ -6,8 +6,9 @@
 #include "platform/crt.h"
 #include "platform/ports.h"
 #include "platform/system.h"
+#include "platform/testing/hooks.h"
+#include "platform/testing/virtual_wave_device.h"
 #include "platform/version.h"
-#include "platform/virtual_wave_device.h"
 #include "tests/support/pump.h"
 
 using namespace plat;

@@ -11,8 +11,8 @@
 #include <cstring>
 
 #include "engine/beat_engine.h"
-#include "platform/capturing_midi_device.h"
-#include "platform/virtual_wave_device.h"
+#include "platform/testing/capturing_midi_device.h"
+#include "platform/testing/virtual_wave_device.h"
 #include "res/templates.h"
 #include "tests/support/recorders.h"
 #include "tests/ui/window_fixture.h"

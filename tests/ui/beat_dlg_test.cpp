@@ -8,7 +8,7 @@
 #include <QTest>
 
 #include "engine/beat_engine.h"
-#include "platform/virtual_wave_device.h"
+#include "platform/testing/virtual_wave_device.h"
 #include "platform/wave_out.h"
 #include "res/templates.h"
 #include "tests/support/pump.h"

@@ -9,8 +9,8 @@
 #include <QTest>
 #include <memory>
 
-#include "platform/capturing_midi_device.h"
-#include "platform/virtual_wave_device.h"
+#include "platform/testing/capturing_midi_device.h"
+#include "platform/testing/virtual_wave_device.h"
 #include "ui/beat_dlg.h"
 
 namespace testsupport {

@@ -1,4 +1,4 @@
-#include "platform/virtual_wave_device.h"
+#include "platform/testing/virtual_wave_device.h"
 
 namespace plat {
 namespace {

@@ -1,10 +1,10 @@
-#include "render/exact_fill.h"
+#include "engine/exact_fill.h"
 
 #include <bit>
 
 #include "engine/tone.h"
 
-namespace render {
+namespace tone {
 namespace {
 
 using V4d = double __attribute__((vector_size(32)));
@@ -204,4 +204,4 @@ void FillFrames(ChannelRun& left, ChannelRun& right, std::int16_t* frames, int c
     fill(left, right, frames, count);
 }
 
-}  // namespace render
+}  // namespace tone

@@ -1,4 +1,4 @@
-#include "platform/capturing_midi_device.h"
+#include "platform/testing/capturing_midi_device.h"
 
 #include "platform/midi_sink.h"
 

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-namespace render {
+namespace tone {
 
 struct ChannelRun {
     double phase;  // radians, advanced frame by frame
@@ -27,4 +27,4 @@ constexpr double kFastHigh = 7.8;
 constexpr double kFastSineError = 7e-12;
 double FastSine(double x);
 
-}  // namespace render
+}  // namespace tone
