@@ -1,3 +1,5 @@
+// The beat tone's samples, worked by hand from sin(phase) × 32768 truncated, with the
+// phase advancing by 6.28318 × f / 44100 a frame and wrapped only strictly past 6.28318.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -5,128 +7,65 @@
 #include <vector>
 
 #include "engine/beat_engine.h"
-#include "tests/engine/reference_tone.h"
 
 namespace {
 
-using Block = std::vector<std::int16_t>;
-
-Block fill(CBeatEngine& e) {
-    Block b(2 * CBeatEngine::kBlockFrames, 0x5555);
+std::vector<std::int16_t> fill(CBeatEngine& e) {
+    std::vector<std::int16_t> b(2 * CBeatEngine::kBlockFrames, 0x5555);
     e.FillBlock(b.data());
     return b;
 }
 
-TEST(SetTone, KeepsCarriersInRangeAndFallsBackTo150HzOutside) {
+TEST(SetTone, KeepsCarriersInRangeAndTakesTheBeatAsItComes) {
     CBeatEngine e;
     EXPECT_EQ(e.m_nCarrier, 148);  // before any tone is set
-    e.SetTone(900, 80);
-    EXPECT_EQ(e.m_nCarrier, 1500);
-    EXPECT_EQ(e.m_nLowFreq, 1420);
-    e.SetTone(8800, 120);
-    EXPECT_EQ(e.m_nCarrier, 8800);
-    EXPECT_EQ(e.m_nLowFreq, 8680);
-    e.SetTone(8801, 0);
-    EXPECT_EQ(e.m_nCarrier, 1500);
-    EXPECT_EQ(e.m_nLowFreq, 1500);
-    e.SetTone(1000, 0);
-    EXPECT_EQ(e.m_nCarrier, 1000);
-    EXPECT_EQ(e.m_nLowFreq, 1000);
-    e.SetTone(999, 80);
-    EXPECT_EQ(e.m_nCarrier, 1500);
-    e.SetTone(-2200, 80);  // the comparison is signed
-    EXPECT_EQ(e.m_nCarrier, 1500);
-    e.SetTone(2200, 3000);  // the beat is taken as it comes
-    EXPECT_EQ(e.m_nLowFreq, -800);
-}
-
-TEST(FillBlock, AFreshEngineStartsAtZeroAndRisesAt142And150Hz) {
-    CBeatEngine e;
-    e.SetTone(1500, 80);
-    const Block b = fill(e);
-    // trunc(sin(k * 6.28318 * f / 44100) * 32768) for k = 0..3, f = 142 and 150.
-    const std::int16_t expected[] = {0, 0, 662, 700, 1325, 1400, 1987, 2099};
-    for (int i = 0; i < 8; ++i) {
-        EXPECT_EQ(b[i], expected[i]) << "sample " << i;
+    const int cases[][4] = {{900, 80, 1500, 1420},   {999, 80, 1500, 1420}, {1000, 0, 1000, 1000},
+                            {8800, 120, 8800, 8680}, {8801, 0, 1500, 1500}, {-2200, 80, 1500, 1420},
+                            {2200, 3000, 2200, -800}};
+    for (const auto& c : cases) {  // carrier, beat, then the carrier and lower tone kept
+        e.SetTone(c[0], c[1]);
+        EXPECT_EQ(e.m_nCarrier, c[2]) << c[0];
+        EXPECT_EQ(e.m_nLowFreq, c[3]) << c[0];
     }
 }
 
-TEST(FillBlock, TheSwapFlagPutsTheCarrierOnTheLeft) {
-    CBeatEngine e;
-    e.SetTone(1500, 80);
-    e.m_bSwap = 1;
-    const Block b = fill(e);
-    EXPECT_EQ(b[2], 700);
-    EXPECT_EQ(b[3], 662);
-}
-
-TEST(FillBlock, ThreeBlocksFollowTheToneFrameByFrame) {
-    CBeatEngine e;
-    e.SetTone(2200, 120);
-    reference::Channel l, r;
-    for (int n = 0; n < 3; ++n) {
-        e.m_bSwap = n == 1;
-        const Block got = fill(e);
-        const double lo = 208.0, hi = 220.0;
-        const Block want =
-            reference::Frames(l, r, n == 1 ? hi : lo, n == 1 ? lo : hi, CBeatEngine::kBlockFrames);
-        ASSERT_EQ(got, want) << "block " << n;
+TEST(FillBlock, TheLowerToneIsOnTheLeftUnlessSwappedAndThePhasesRunOn) {
+    const std::int16_t low[] = {0, 662, 1325, 1987};   // 142 Hz, frames 0 to 3
+    const std::int16_t high[] = {0, 700, 1400, 2099};  // 150 Hz
+    for (int swap : {0, 1}) {
+        CBeatEngine e;
+        e.SetTone(1500, 80);
+        e.m_bSwap = swap;
+        const auto b = fill(e);
+        for (int k = 0; k < 4; ++k) {
+            EXPECT_EQ(b[2 * k], swap ? high[k] : low[k]) << k;
+            EXPECT_EQ(b[2 * k + 1], swap ? low[k] : high[k]) << k;
+        }
+        // 16384 frames are 16384 × f / 44100 turns of 6.28318, whole turns wrapped away.
+        const double turns = 16384 * (swap ? 150.0 : 142.0) / 44100;
+        EXPECT_NEAR(e.m_dPhaseL, (turns - std::floor(turns)) * 6.28318, 1e-9);
+        e.SetTone(4400, 120);  // the new tone goes on from there
+        const double left = e.m_dPhaseL;
+        const double step = 6.28318 * (swap ? 440 : 428) / 44100;
+        EXPECT_EQ(fill(e)[2], static_cast<std::int16_t>(std::sin(left + step) * 32768));
     }
-    EXPECT_DOUBLE_EQ(e.m_dPhaseL, l.phase);
-    EXPECT_DOUBLE_EQ(e.m_dPhaseR, r.phase);
 }
 
-TEST(FillBlock, AToneChangeBetweenBlocksContinuesThePhase) {
-    CBeatEngine e;
-    e.SetTone(1500, 80);
-    reference::Channel l, r;
-    reference::Frames(l, r, 142.0, 150.0, CBeatEngine::kBlockFrames);
-    fill(e);
-    e.SetTone(4400, 120);
-    const Block got = fill(e);
-    const Block want = reference::Frames(l, r, 428.0, 440.0, CBeatEngine::kBlockFrames);
-    EXPECT_EQ(got, want);
-    // The first sample of the new block is where the old one left off, not a restart.
-    EXPECT_NE(got[0], 0);
-}
-
-TEST(FillBlock, APhaseExactlyOnTheTurnIsNotWrapped) {
-    CBeatEngine e;
-    e.SetTone(1000, 1000);  // left channel 0 Hz: its phase never moves
-    e.m_dPhaseL = 6.28318;
-    fill(e);
-    EXPECT_EQ(e.m_dPhaseL, 6.28318);
-}
-
-TEST(FillBlock, APhaseJustPastTheTurnIsWrappedOnce) {
-    CBeatEngine e;
-    e.SetTone(1000, 1000);
-    e.m_dPhaseL = std::nextafter(6.28318, 7.0);
-    const Block b = fill(e);
-    EXPECT_EQ(e.m_dPhaseL, std::nextafter(6.28318, 7.0) - 6.28318);
-    // trunc(sin(6.28318+) * 32768) = trunc(-0.1739) = 0
-    EXPECT_EQ(b[0], 0);
-}
-
-TEST(FillBlock, ASineOfExactlyOneIsStoredAsTheLargestSample) {
-    CBeatEngine e;
-    e.SetTone(1000, 1000);                   // the left phase stays where it is put
-    e.m_dPhaseL = std::numbers::pi / 2;      // sin = 1.0 exactly
-    e.m_dPhaseR = 3 * std::numbers::pi / 2;  // sin = -1.0 exactly
-    ASSERT_EQ(std::sin(e.m_dPhaseL), 1.0);
-    ASSERT_EQ(std::sin(e.m_dPhaseR), -1.0);
-    const Block b = fill(e);
-    EXPECT_EQ(b[0], 32767);  // not wrapped round to -32768
-    // The right channel runs at 100 Hz; its first sample is the exact -1.0.
-    EXPECT_EQ(b[1], -32768);
-}
-
-TEST(FillBlock, WithNoBeatBothEarsHearTheSameWhicheverWayRound) {
-    CBeatEngine e;
-    e.SetTone(2200, 0);
-    const Block a = fill(e);
-    for (int k = 0; k < CBeatEngine::kBlockFrames; ++k) {
-        ASSERT_EQ(a[2 * k], a[2 * k + 1]);
+TEST(FillBlock, TheWrapAndTheLargestSample) {
+    constexpr double kPi = std::numbers::pi;
+    const double pastTurn = std::nextafter(6.28318, 7.0);
+    ASSERT_EQ(std::sin(kPi / 2), 1.0);
+    const double cases[][3] = {
+        {6.28318, 6.28318, 0},                // on the turn: not wrapped
+        {pastTurn, pastTurn - 6.28318, 0},    // just past it: wrapped once
+        {kPi / 2, kPi / 2, 32767},            // sin = 1.0 exactly gives 32767, not -32768
+        {3 * kPi / 2, 3 * kPi / 2, -32768}};  // sin = -1.0 exactly
+    for (const auto& c : cases) {  // the left phase, its value after the block, the sample
+        CBeatEngine e;
+        e.SetTone(1000, 1000);  // the left channel plays 0 Hz: its phase stays put
+        e.m_dPhaseL = c[0];
+        EXPECT_EQ(fill(e)[0], c[2]) << c[0];
+        EXPECT_EQ(e.m_dPhaseL, c[1]) << c[0];
     }
 }
 

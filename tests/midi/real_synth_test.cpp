@@ -1,5 +1,5 @@
-// The accompaniment played by the real synthesizer: FluidSynth with TimGM6mb, heard
-// through its own render call instead of an audio driver.
+// The accompaniment on the real synthesizer (FluidSynth with TimGM6mb), heard through its
+// own render call instead of an audio driver.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -32,7 +32,6 @@ class RealSynth : public ::testing::Test {
         engine.StopMidi();
         SetMidiSinkFactory(nullptr);
     }
-
     float peakOf(double seconds) {
         const int frames = static_cast<int>(seconds * synth->sampleRate());
         std::vector<float> left(frames), right(frames);
@@ -43,51 +42,38 @@ class RealSynth : public ::testing::Test {
         }
         return peak;
     }
-
+    void chordOfAllFiveVoices() {
+        engine.m_fLogX = 0.5f;
+        engine.m_fLogR = 3.0f;
+        crt::srand(29);
+        engine.PlayChord();
+    }
     FluidSynthSink* synth = nullptr;
     CBeatEngine engine;
 };
 
-TEST_F(RealSynth, AChordAndAHitSoundAndAResetSilencesThem) {
+TEST_F(RealSynth, ChordsAndHitsSoundQuietlyAtFirstAndAResetSilencesThem) {
     engine.StartMidi();
-    ASSERT_NE(engine.m_hMidiOut, 0u);
     ASSERT_NE(synth, nullptr);
     EXPECT_LT(peakOf(0.2), 1e-6f);  // System On and the volume make no sound
-
+    chordOfAllFiveVoices();
+    const float quiet = peakOf(0.5);  // at the start-up level 1
+    midiOutReset(engine.m_hMidiOut);
+    peakOf(1.5);  // the reverb's tail
     engine.SetMidiVolume(100);
-    crt::srand(29);  // a chord of all five voices
-    engine.PlayChord();
-    const float chord = peakOf(0.5);
-    EXPECT_GT(chord, 0.05f);
-
-    // The percussion hit as the schedule sends it, on a counter value of 400.
-    engine.m_nTick = 400;
+    chordOfAllFiveVoices();
+    const float full = peakOf(0.5);
+    EXPECT_GT(quiet, 0.0f);
+    EXPECT_LT(quiet * 50, full);
+    EXPECT_GT(full, 0.05f);
+    engine.m_nTick = 400;  // the hit as the schedule sends it
     engine.m_nDrumCount = 399;
     crt::srand(3);  // no chord on this decision
     engine.MusicTick();
     EXPECT_GT(peakOf(0.3), 0.02f);
-
     midiOutReset(engine.m_hMidiOut);
-    peakOf(1.0);                    // the reverb's tail
+    peakOf(1.0);
     EXPECT_LT(peakOf(0.5), 1e-4f);  // below -80 dBFS
-}
-
-TEST_F(RealSynth, TheStartUpLevelIsFarQuieterThanFullVolume) {
-    engine.StartMidi();
-    crt::srand(29);
-    engine.PlayChord();
-    const float quiet = peakOf(0.5);
-    midiOutReset(engine.m_hMidiOut);
-    peakOf(1.5);
-
-    engine.SetMidiVolume(100);
-    crt::srand(29);
-    engine.m_fLogX = 0.5f;
-    engine.m_fLogR = 3.0f;
-    engine.PlayChord();
-    const float full = peakOf(0.5);
-    EXPECT_GT(quiet, 0.0f);
-    EXPECT_LT(quiet * 50, full);
 }
 
 }  // namespace

@@ -1,112 +1,102 @@
-// The real ALSA backend, run without a sound card: ALSA's own "file" plugin in front of a
-// "null" device records what the program writes to the PCM "default".
+// The real ALSA backend without a sound card: ALSA's "file" plugin records what the
+// program writes to the PCM "default", in front of a null device that takes it at once
+// or of the paced null device of the tests, which plays at real-time pace.
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
-#include <vector>
+#include <thread>
 
 #include "platform/wave_out.h"
-#include "platform/window.h"
+#include "tests/support/notifications.h"
+#include "tests/support/paced_device.h"
 #include "tests/support/pump.h"
-#include "tests/support/wave_notifications.h"
+#include "tests/support/read_file.h"
 
 using namespace plat;
 
 namespace {
 
-constexpr WAVEFORMATEX kFormat = testsupport::kCdFormat;
-using Done = testsupport::WaveNotifications;
-
 class Alsa : public ::testing::Test {
   protected:
-    void useConfig(const std::string& pcmDefault) {
-        ASSERT_TRUE(dir.isValid());
-        const std::string conf = dir.filePath("asound.conf").toStdString();
-        std::ofstream(conf) << pcmDefault;
+    // The default device records into out.raw in front of `slave`.
+    void useDevice(const std::string& slave, const std::string& extra = "") {
+        std::ofstream(conf) << extra << "pcm.!default { type file; slave.pcm " << slave
+                            << "; file \"" << raw << "\"; format \"raw\" }\n";
         setenv("ALSA_CONFIG_PATH", conf.c_str(), 1);
     }
-    std::string path(const char* name) const { return dir.filePath(name).toStdString(); }
-
-    QTemporaryDir dir;
-    Done win;
-};
-
-TEST_F(Alsa, TheDeviceReceivesExactlyTheBlocksInOrderScaledByTheVolume) {
-    const std::string raw = path("out.raw");
-    useConfig("pcm.!default { type file; slave.pcm { type null }; file \"" + raw +
-              "\"; format \"raw\" }\n");
-
-    constexpr int kFrames = 4096;
-    std::vector<std::vector<std::int16_t>> blocks(3, std::vector<std::int16_t>(2 * kFrames));
-    for (int b = 0; b < 3; ++b) {
-        for (int i = 0; i < 2 * kFrames; ++i) {
-            blocks[b][i] = static_cast<std::int16_t>((b + 1) * 1000 + (i % 2 == 0 ? i : -i));
-        }
-    }
-    std::vector<WAVEHDR> hdrs(3);
-
-    HWAVEOUT h = 0;
-    ASSERT_EQ(waveOutOpen(&h, WAVE_MAPPER, &kFormat, win.GetSafeHwnd(), 0, CALLBACK_WINDOW),
-              MMSYSERR_NOERROR);
-    // Left at 0xC000, right at 0x4000.
-    waveOutSetVolume(h, 0xC000u | (0x4000u << 16));
-    for (int b = 0; b < 3; ++b) {
-        hdrs[b].lpData = reinterpret_cast<char*>(blocks[b].data());
-        hdrs[b].dwBufferLength = 4 * kFrames;
-        waveOutPrepareHeader(h, &hdrs[b], sizeof(WAVEHDR));
-        waveOutWrite(h, &hdrs[b], sizeof(WAVEHDR));
-    }
-    ASSERT_TRUE(testsupport::PumpUntil([&] { return win.done == 3; }));
-    ASSERT_EQ(waveOutClose(h), MMSYSERR_NOERROR);
-    ASSERT_TRUE(testsupport::PumpUntil([&] { return win.closed == 1; }));
-
-    std::ifstream in(raw, std::ios::binary);
-    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
-    ASSERT_EQ(bytes.size(), 3u * 4 * kFrames);
-    const auto* got = reinterpret_cast<const std::int16_t*>(bytes.data());
-    for (int b = 0; b < 3; ++b) {
-        for (int i = 0; i < 2 * kFrames; ++i) {
-            const int level = i % 2 == 0 ? 0xC000 : 0x4000;
-            const int expected = blocks[b][i] * level / 65535;
-            ASSERT_EQ(got[b * 2 * kFrames + i], expected) << "block " << b << " sample " << i;
-        }
-    }
-}
-
-TEST_F(Alsa, ADefaultDeviceThatDoesNotExistCannotBeOpened) {
-    useConfig("pcm.!default { type hw; card 99; device 0 }\n");
-    HWAVEOUT h = 0;
-    EXPECT_NE(waveOutOpen(&h, WAVE_MAPPER, &kFormat, win.GetSafeHwnd(), 0, CALLBACK_WINDOW),
-              MMSYSERR_NOERROR);
-    testsupport::PumpFor(std::chrono::milliseconds(20));
-    EXPECT_EQ(win.done + win.closed, 0);
-}
-
-TEST_F(Alsa, ResetThrowsAwayQueuedSoundAndTheDeviceCanGoOn) {
-    const std::string raw = path("reset.raw");
-    useConfig("pcm.!default { type file; slave.pcm { type null }; file \"" + raw +
-              "\"; format \"raw\" }\n");
-    std::vector<std::int16_t> samples(2 * 16384, 7);
-    std::vector<WAVEHDR> hdrs(4);
-    HWAVEOUT h = 0;
-    ASSERT_EQ(waveOutOpen(&h, WAVE_MAPPER, &kFormat, win.GetSafeHwnd(), 0, CALLBACK_WINDOW),
-              MMSYSERR_NOERROR);
-    for (auto& hdr : hdrs) {
+    void play(std::vector<std::int16_t>& samples, WAVEHDR& hdr, long done) {
         hdr.lpData = reinterpret_cast<char*>(samples.data());
         hdr.dwBufferLength = static_cast<DWORD>(samples.size() * 2);
         waveOutPrepareHeader(h, &hdr, sizeof(WAVEHDR));
+        waveOutWrite(h, &hdr, sizeof(WAVEHDR));
+        ASSERT_TRUE(testsupport::PumpUntil([&] { return win.count(MM_WOM_DONE) == done; }));
     }
-    for (int i = 0; i < 3; ++i) {
+    QTemporaryDir dir;
+    std::string conf = dir.filePath("asound.conf").toStdString();
+    std::string raw = dir.filePath("out.raw").toStdString();
+    testsupport::Notifications win;
+    HWAVEOUT h = 0;
+};
+
+TEST_F(Alsa, TheDeviceReceivesExactlyTheBlocksInOrderScaledByTheVolume) {
+    useDevice("{ type null }");
+    ASSERT_EQ(waveOutOpen(&h, WAVE_MAPPER, &testsupport::kCdFormat, win.GetSafeHwnd(), 0,
+                          CALLBACK_WINDOW),
+              MMSYSERR_NOERROR);
+    waveOutSetVolume(h, 0xC000u | (0x4000u << 16));  // left at 0xC000, right at 0x4000
+    std::vector<std::vector<std::int16_t>> blocks(3, std::vector<std::int16_t>(8192));
+    std::vector<WAVEHDR> hdrs(3);
+    for (int b = 0; b < 3; ++b) {
+        for (int i = 0; i < 8192; ++i) {
+            blocks[b][i] = static_cast<std::int16_t>((b + 1) * 1000 + (i % 2 == 0 ? i : -i));
+        }
+        play(blocks[b], hdrs[b], b + 1);
+    }
+    ASSERT_EQ(waveOutClose(h), MMSYSERR_NOERROR);
+    const testsupport::Bytes bytes = testsupport::ReadAll(raw);
+    ASSERT_EQ(bytes.size(), 3u * 8192 * 2);
+    const auto* got = reinterpret_cast<const std::int16_t*>(bytes.data());
+    for (int i = 0; i < 3 * 8192; ++i) {
+        const int expected = blocks[i / 8192][i % 8192] * (i % 2 == 0 ? 0xC000 : 0x4000) / 65535;
+        ASSERT_EQ(got[i], expected) << "sample " << i;
+    }
+}
+
+TEST_F(Alsa, PlayingGoesOnAfterAnUnderrunAndAfterAReset) {
+    useDevice("{ type tovin_paced }", testsupport::PacedDeviceType());
+    ASSERT_EQ(waveOutOpen(&h, WAVE_MAPPER, &testsupport::kCdFormat, win.GetSafeHwnd(), 0,
+                          CALLBACK_WINDOW),
+              MMSYSERR_NOERROR);
+    std::vector<std::int16_t> first(2 * 13230, 1000), second(2 * 13230, 2000);  // 300 ms each
+    WAVEHDR hdrs[5] = {};
+    play(first, hdrs[0], 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));  // the device runs dry
+    play(second, hdrs[1], 2);
+    for (int i = 2; i < 5; ++i) {  // three queued, then thrown away
+        hdrs[i].lpData = hdrs[0].lpData;
+        hdrs[i].dwBufferLength = hdrs[0].dwBufferLength;
+        waveOutPrepareHeader(h, &hdrs[i], sizeof(WAVEHDR));
         waveOutWrite(h, &hdrs[i], sizeof(WAVEHDR));
     }
     ASSERT_EQ(waveOutReset(h), MMSYSERR_NOERROR);
-    ASSERT_TRUE(testsupport::PumpUntil([&] { return win.done == 3; }));
-    waveOutWrite(h, &hdrs[3], sizeof(WAVEHDR));
-    ASSERT_TRUE(testsupport::PumpUntil([&] { return win.done == 4; }));
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return win.count(MM_WOM_DONE) == 5; }));
+    play(second, hdrs[1], 6);
     EXPECT_EQ(waveOutClose(h), MMSYSERR_NOERROR);
+    const testsupport::Bytes bytes = testsupport::ReadAll(raw);
+    const auto* s = reinterpret_cast<const std::int16_t*>(bytes.data());
+    EXPECT_EQ(std::count(s, s + bytes.size() / 2, 2000), 2 * 2 * 13230);  // both seconds, whole
+}
+
+TEST_F(Alsa, ADefaultDeviceThatDoesNotExistCannotBeOpened) {
+    std::ofstream(conf) << "pcm.!default { type hw; card 99; device 0 }\n";
+    setenv("ALSA_CONFIG_PATH", conf.c_str(), 1);
+    EXPECT_NE(waveOutOpen(&h, WAVE_MAPPER, &testsupport::kCdFormat, win.GetSafeHwnd(), 0,
+                          CALLBACK_WINDOW),
+              MMSYSERR_NOERROR);
+    testsupport::PumpFor(std::chrono::milliseconds(20));
+    EXPECT_TRUE(win.seen.empty());
 }
 
 }  // namespace

@@ -6,49 +6,42 @@
 #include <vector>
 
 using plat::SysExAssembler;
-using Result = SysExAssembler::Result;
+using R = SysExAssembler::Result;
 
 namespace {
 
-std::vector<plat::BYTE> bytesOf(const SysExAssembler& a) {
-    return {a.bytes(), a.bytes() + a.size()};
-}
-
-TEST(SysExAssembler, TheSixWordsOfGeneralMidiOnBecomeOneMessage) {
-    SysExAssembler a;
-    for (plat::DWORD w : {0xF0u, 0x7Eu, 0x7Fu, 0x09u, 0x01u}) {
-        EXPECT_EQ(a.feed(w), Result::Gathered);
+TEST(SysExAssembler, GathersBytesUntilF7AndLetsChannelMessagesThrough) {
+    const struct {
+        std::vector<plat::DWORD> words;
+        std::vector<R> results;
+        std::vector<plat::BYTE> message;  // what the last word completed, if it did
+    } cases[] = {
+        {{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7},  // General MIDI System On
+         {R::Gathered, R::Gathered, R::Gathered, R::Gathered, R::Gathered, R::Complete},
+         {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}},
+        // A channel message passes and ends an unfinished one: its end alone completes nothing.
+        {{0x00644E90, 0xF0, 0x7E, 0x000078B0, 0xF7, 0x7E},
+         {R::Message, R::Gathered, R::Gathered, R::Message, R::Message, R::Message},
+         {}},
+        {{0xF0, 0x01, 0xF0, 0x02, 0xF7},  // a new start begins again
+         {R::Gathered, R::Gathered, R::Gathered, R::Gathered, R::Complete},
+         {0xF0, 0x02, 0xF7}}};
+    for (const auto& c : cases) {
+        SysExAssembler a;
+        for (std::size_t i = 0; i < c.words.size(); ++i) {
+            EXPECT_EQ(a.feed(c.words[i]), c.results[i]) << "word " << i;
+        }
+        if (!c.message.empty()) {
+            EXPECT_EQ(std::vector<plat::BYTE>(a.bytes(), a.bytes() + a.size()), c.message);
+        }
     }
-    ASSERT_EQ(a.feed(0xF7), Result::Complete);
-    EXPECT_EQ(bytesOf(a), (std::vector<plat::BYTE>{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}));
-}
-
-TEST(SysExAssembler, ChannelMessagesPassThroughAndEndAnUnfinishedSysEx) {
-    SysExAssembler a;
-    EXPECT_EQ(a.feed(0x00644E90), Result::Message);
-    EXPECT_EQ(a.feed(0xF0), Result::Gathered);
-    EXPECT_EQ(a.feed(0x7E), Result::Gathered);
-    EXPECT_EQ(a.feed(0x000078B0), Result::Message);
-    // The unfinished one is gone: its end alone completes nothing.
-    EXPECT_EQ(a.feed(0xF7), Result::Message);
-    EXPECT_EQ(a.feed(0x7E), Result::Message);
-}
-
-TEST(SysExAssembler, ANewStartBeginsAgainAndAnOverlongOneIsDropped) {
-    SysExAssembler a;
-    a.feed(0xF0);
-    a.feed(0x01);
-    a.feed(0xF0);
-    a.feed(0x02);
-    ASSERT_EQ(a.feed(0xF7), Result::Complete);
-    EXPECT_EQ(bytesOf(a), (std::vector<plat::BYTE>{0xF0, 0x02, 0xF7}));
-
-    a.feed(0xF0);
+    SysExAssembler overlong;  // dropped, and the next channel message passes
+    overlong.feed(0xF0);
     for (std::size_t i = 0; i < SysExAssembler::kCapacity + 10; ++i) {
-        a.feed(0x10);
+        overlong.feed(0x10);
     }
-    EXPECT_NE(a.feed(0xF7), Result::Complete);
-    EXPECT_EQ(a.feed(0x00644E90), Result::Message);
+    EXPECT_NE(overlong.feed(0xF7), R::Complete);
+    EXPECT_EQ(overlong.feed(0x00644E90), R::Message);
 }
 
 }  // namespace

@@ -1,4 +1,7 @@
+// The multimedia timer: its period, one-shot events, kills (from outside and from inside
+// the callback), ids, reservations, and the priority of its thread.
 #include <gtest/gtest.h>
+
 #include <pthread.h>
 #include <sched.h>
 
@@ -12,160 +15,85 @@
 
 using namespace plat;
 using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
 
 namespace {
 
 struct Ticks {
+    std::vector<Clock::time_point> at;  // written by the timer's thread only
     std::atomic<int> count{0};
-    std::vector<Clock::time_point> at;  // written by the timer thread only
-    std::atomic<bool> afterKill{false};
-};
-
-void record(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
-    auto* t = reinterpret_cast<Ticks*>(user);
-    t->at.push_back(Clock::now());
-    t->count.fetch_add(1);
-}
-
-TEST(MmTimer, PeriodicTenMillisecondsAveragesTenOverOneSecond) {
-    Ticks ticks;
-    ticks.at.reserve(200);
-    const UINT id = timeSetEvent(10, 1, record, reinterpret_cast<DWORD_PTR>(&ticks), TIME_PERIODIC);
-    ASSERT_NE(id, 0u);
-    std::this_thread::sleep_for(std::chrono::milliseconds(1050));
-    ASSERT_EQ(timeKillEvent(id), TIMERR_NOERROR);
-    ASSERT_GE(ticks.at.size(), 90u);
-    const auto span = ticks.at.back() - ticks.at.front();
-    const double meanMs =
-        std::chrono::duration<double, std::milli>(span).count() / (ticks.at.size() - 1);
-    EXPECT_NEAR(meanMs, 10.0, 1.0);
-}
-
-TEST(MmTimer, NoCallbackRunsAfterKillReturns) {
-    Ticks ticks;
-    const UINT id = timeSetEvent(1, 1, record, reinterpret_cast<DWORD_PTR>(&ticks), TIME_PERIODIC);
-    ASSERT_NE(id, 0u);
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    ASSERT_EQ(timeKillEvent(id), TIMERR_NOERROR);
-    const int atKill = ticks.count.load();
-    EXPECT_GT(atKill, 0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_EQ(ticks.count.load(), atKill);
-}
-
-struct Policy {
     std::atomic<int> policy{-1};
     std::atomic<int> priority{-1};
+    bool killOnFirst = false;
 };
 
-void notePolicy(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
-    auto* p = reinterpret_cast<Policy*>(user);
+void record(UINT id, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
+    auto* t = reinterpret_cast<Ticks*>(user);
+    t->at.push_back(Clock::now());
     sched_param param{};
     int policy = -1;
     pthread_getschedparam(pthread_self(), &policy, &param);
-    p->priority.store(param.sched_priority);
-    p->policy.store(policy);
-}
-
-// Whether this process may give a thread a real-time priority at all.
-bool realTimeAllowed() {
-    bool allowed = false;
-    std::thread probe([&] {
-        sched_param param{};
-        param.sched_priority = 1;
-        allowed = pthread_setschedparam(pthread_self(), SCHED_FIFO, &param) == 0;
-    });
-    probe.join();
-    return allowed;
-}
-
-TEST(MmTimer, TheTimerThreadRunsAtRealTimePriorityWhereAllowed) {
-    Policy seen;
-    const UINT id =
-        timeSetEvent(5, 1, notePolicy, reinterpret_cast<DWORD_PTR>(&seen), TIME_ONESHOT);
-    ASSERT_NE(id, 0u);
-    const auto giveUp = Clock::now() + std::chrono::seconds(5);
-    while (seen.policy.load() == -1 && Clock::now() < giveUp) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    t->priority.store(param.sched_priority);
+    t->policy.store(policy);
+    if (t->killOnFirst) {
+        EXPECT_EQ(timeKillEvent(id), TIMERR_NOERROR);
     }
-    timeKillEvent(id);
-    if (realTimeAllowed()) {
-        EXPECT_EQ(seen.policy.load(), SCHED_FIFO);
-        EXPECT_GE(seen.priority.load(), 1);
-        EXPECT_LT(seen.priority.load(), 60);  // below a synthesizer's audio thread
+    t->count.fetch_add(1);
+}
+
+UINT start(Ticks& t, UINT delay, UINT flags) {
+    t.at.reserve(200);
+    return timeSetEvent(delay, 1, record, reinterpret_cast<DWORD_PTR>(&t), flags);
+}
+
+TEST(MmTimer, PeriodicEventsKeepTheirPeriodAndNoneRunsAfterItsKill) {
+    Ticks tenMs, oneShot, selfKilled;
+    selfKilled.killOnFirst = true;
+    const UINT id = start(tenMs, 10, TIME_PERIODIC);
+    const UINT once = start(oneShot, 5, TIME_ONESHOT);
+    ASSERT_NE(once, 0u);
+    const UINT self = start(selfKilled, 5, TIME_PERIODIC);
+    std::this_thread::sleep_for(milliseconds(1050));
+    ASSERT_EQ(timeKillEvent(id), TIMERR_NOERROR);
+    const int atKill = tenMs.count.load();
+    ASSERT_GE(tenMs.at.size(), 90u);
+    const std::chrono::duration<double, std::milli> span = tenMs.at.back() - tenMs.at.front();
+    EXPECT_NEAR(span.count() / static_cast<double>(tenMs.at.size() - 1), 10.0, 1.0);
+    std::this_thread::sleep_for(milliseconds(50));
+    EXPECT_EQ(tenMs.count.load(), atKill);
+    EXPECT_EQ(oneShot.count.load(), 1);
+    EXPECT_EQ(selfKilled.count.load(), 1);
+    EXPECT_EQ(timeKillEvent(once), TIMERR_NOERROR);  // a one-shot event is killed all the same
+    // Gone ids, never-given ids and 0 fail; a new event never reuses an id.
+    for (UINT gone : {id, self, 0u, 0x7FFFFFF0u}) {
+        EXPECT_NE(timeKillEvent(gone), TIMERR_NOERROR) << gone;
+    }
+    const UINT next = start(oneShot, 1000, TIME_ONESHOT);
+    EXPECT_TRUE(next != id && next != self);
+    EXPECT_EQ(timeKillEvent(next), TIMERR_NOERROR);
+    // The thread runs at a real-time priority below a synthesizer's audio thread (60)
+    // where the process may have one, else at the normal policy.
+    if (oneShot.policy.load() == SCHED_FIFO) {
+        EXPECT_GE(oneShot.priority.load(), 1);
+        EXPECT_LT(oneShot.priority.load(), 60);
     } else {
-        EXPECT_EQ(seen.policy.load(), SCHED_OTHER);  // refused: it runs all the same
+        bool allowed = false;  // as a thread of this process may have no real-time priority
+        std::thread([&] {
+            sched_param param{1};
+            allowed = pthread_setschedparam(pthread_self(), SCHED_FIFO, &param) == 0;
+        }).join();
+        EXPECT_FALSE(allowed);
+        EXPECT_EQ(oneShot.policy.load(), SCHED_OTHER);
     }
-}
-
-struct SelfKill {
-    std::atomic<UINT> id{0};
-    std::atomic<int> calls{0};
-    std::atomic<MMRESULT> result{999};
-};
-
-void killMyself(UINT id, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
-    auto* s = reinterpret_cast<SelfKill*>(user);
-    s->calls.fetch_add(1);
-    s->result.store(timeKillEvent(id));
-}
-
-TEST(MmTimer, AnEventKilledFromItsOwnCallbackNeverRunsAgain) {
-    SelfKill s;
-    const UINT id = timeSetEvent(5, 1, killMyself, reinterpret_cast<DWORD_PTR>(&s), TIME_PERIODIC);
-    ASSERT_NE(id, 0u);
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    EXPECT_EQ(s.calls.load(), 1);
-    EXPECT_EQ(s.result.load(), TIMERR_NOERROR);
-    EXPECT_NE(timeKillEvent(id), TIMERR_NOERROR);  // already gone
-}
-
-TEST(MmTimer, OneShotRunsExactlyOnce) {
-    Ticks ticks;
-    const UINT id = timeSetEvent(5, 1, record, reinterpret_cast<DWORD_PTR>(&ticks), TIME_ONESHOT);
-    ASSERT_NE(id, 0u);
-    std::this_thread::sleep_for(std::chrono::milliseconds(80));
-    EXPECT_EQ(ticks.count.load(), 1);
-    timeKillEvent(id);
-}
-
-TEST(MmTimer, KillingAnUnknownOrZeroIdFails) {
-    EXPECT_NE(timeKillEvent(0), TIMERR_NOERROR);
-    EXPECT_NE(timeKillEvent(0x7FFFFFF0u), TIMERR_NOERROR);
-}
-
-TEST(MmTimer, EventIdsAreNeverReused) {
-    Ticks ticks;
-    const UINT a = timeSetEvent(1000, 1, record, reinterpret_cast<DWORD_PTR>(&ticks), TIME_ONESHOT);
-    timeKillEvent(a);
-    const UINT b = timeSetEvent(1000, 1, record, reinterpret_cast<DWORD_PTR>(&ticks), TIME_ONESHOT);
-    EXPECT_NE(a, b);
-    EXPECT_NE(timeKillEvent(a), TIMERR_NOERROR);
-    EXPECT_EQ(timeKillEvent(b), TIMERR_NOERROR);
 }
 
 TEST(MmTimer, ReservationsAreCountedUntilGivenBack) {
-    EXPECT_EQ(plat::testing::ReservedPeriods(7), 0);
     EXPECT_EQ(timeBeginPeriod(7), TIMERR_NOERROR);
     EXPECT_EQ(timeBeginPeriod(7), TIMERR_NOERROR);
     EXPECT_EQ(plat::testing::ReservedPeriods(7), 2);
     EXPECT_EQ(timeEndPeriod(7), TIMERR_NOERROR);
     EXPECT_EQ(timeEndPeriod(7), TIMERR_NOERROR);
     EXPECT_EQ(timeEndPeriod(7), TIMERR_NOCANDO);  // nothing left to give back
-    EXPECT_EQ(plat::testing::ReservedPeriods(7), 0);
-}
-
-TEST(MmTimer, CapabilitiesCanBeReplacedOrMadeToFail) {
-    TIMECAPS caps{};
-    ASSERT_EQ(timeGetDevCaps(&caps, sizeof caps), TIMERR_NOERROR);
-    EXPECT_EQ(caps.wPeriodMin, 1u);
-    plat::testing::SetTimerCaps(TIMECAPS{5, 50});
-    ASSERT_EQ(timeGetDevCaps(&caps, sizeof caps), TIMERR_NOERROR);
-    EXPECT_EQ(caps.wPeriodMin, 5u);
-    EXPECT_EQ(caps.wPeriodMax, 50u);
-    plat::testing::SetTimerCaps(std::nullopt);
-    EXPECT_NE(timeGetDevCaps(&caps, sizeof caps), TIMERR_NOERROR);
-    plat::testing::ResetTimerCaps();
 }
 
 }  // namespace

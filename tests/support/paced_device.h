@@ -6,10 +6,12 @@
 
 namespace testsupport {
 
+inline std::string PacedDeviceType() {
+    return "pcm_type.tovin_paced { lib \"" TOVIN_PACED_PCM_PATH "\" }\n";
+}
+
 inline std::string PacedDeviceConfig() {
-    return "pcm_type.tovin_paced { lib \"" TOVIN_PACED_PCM_PATH
-           "\" }\n"
-           "pcm.!default { type tovin_paced }\n";
+    return PacedDeviceType() + "pcm.!default { type tovin_paced }\n";
 }
 
 }  // namespace testsupport

@@ -1,109 +1,83 @@
+// The main window driven as a user drives it: ON, the carrier and beat choices, the MIDI
+// toggle, the two sliders, the ways it ends, and the WAV command.
 #include "ui/beat_dlg.h"
 
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
 #include <QDir>
+#include <QFileInfo>
 #include <QRadioButton>
-#include <QTest>
+#include <QTemporaryDir>
 
 #include "engine/beat_engine.h"
-#include "platform/testing/virtual_wave_device.h"
 #include "platform/wave_out.h"
 #include "res/templates.h"
 #include "tests/support/pump.h"
 #include "tests/support/recorders.h"
 #include "tests/ui/window_fixture.h"
 #include "ui/bitmap_button.h"
+#include "ui/control_ids.h"
+#include "ui/owner_draw_button.h"
 #include "ui/slider_ctrl.h"
 
 using namespace plat;
-using std::chrono::milliseconds;
-using testsupport::PumpUntil;
 
 namespace {
 
 class MainWindow : public testsupport::WindowTest {
   protected:
     MainWindow() : WindowTest(VirtualWaveDevice::Pace::Immediate) {}
-
+    // The tone's device volume once the device-opened handling has run.
     DWORD volume() {
+        EXPECT_TRUE(testsupport::PumpUntil([&] { return wave->Blocks().size() >= 3; }));
         DWORD v = 0xDEADBEEF;
         waveOutGetVolume(dlg->m_pEngine->m_hWaveOut, &v);
         return v;
     }
-    void openingHandled() {
-        ASSERT_TRUE(PumpUntil([&] { return wave->Blocks().size() >= 3; }));
-    }
-
+    static DWORD both(DWORD level) { return level * 655 | (level * 655) << 16; }
     testsupport::UserFeedback feedback;
 };
 
 TEST_F(MainWindow, StartsIdleAt150HzWithTheThetaBeatAndBothThumbsAtTheBottom) {
     EXPECT_EQ(dlg->m_pEngine, nullptr);
     EXPECT_TRUE(dlg->m_radio150->isChecked());
-    EXPECT_EQ(dlg->m_nCarrier, 1500);
-    EXPECT_EQ(dlg->m_nBeat, 80);
+    EXPECT_EQ(std::tuple(dlg->m_nCarrier, dlg->m_nBeat, dlg->m_bMidiOn), std::tuple(1500, 80, 0));
     EXPECT_TRUE(button(res::kIdAlpha)->isEnabled());
     EXPECT_FALSE(button(res::kIdTheta)->isEnabled());  // the beat in force
-    EXPECT_EQ(dlg->m_sliderWave->GetPos(), 100);
-    EXPECT_EQ(dlg->m_sliderMidi->GetPos(), 100);
-    EXPECT_EQ(dlg->m_sliderWave->minimum(), 0);
-    EXPECT_EQ(dlg->m_sliderWave->maximum(), 100);
-    EXPECT_EQ(dlg->m_sliderWave->SelectionEnd(), 100);
-    EXPECT_EQ(dlg->m_bMidiOn, 0);
+    for (CSliderCtrl* s : {dlg->m_sliderWave, dlg->m_sliderMidi}) {
+        EXPECT_EQ(std::tuple(s->minimum(), s->maximum(), s->GetPos(), s->SelectionEnd()),
+                  std::tuple(0, 100, 100, 100));
+    }
     EXPECT_EQ(dlg->focusWidget(), dlg->GetDlgItem(res::kIdOn));
     EXPECT_EQ(dlg->windowTitle(), QStringLiteral("Tovin？？簡易版"));
-    EXPECT_FALSE(dlg->windowIcon().isNull());
 }
 
-TEST_F(MainWindow, OnBuildsAndOpensAnEngineWithTheChosenTone) {
-    click(res::kIdOn);
-    ASSERT_NE(dlg->m_pEngine, nullptr);
-    EXPECT_NE(dlg->m_pEngine->m_hWaveOut, 0u);
-    EXPECT_EQ(dlg->m_pEngine->m_nCarrier, 1500);
-    EXPECT_EQ(dlg->m_pEngine->m_nLowFreq, 1420);
-    openingHandled();
-    EXPECT_EQ(volume(), 655u | (655u << 16));  // level 1 until the slider repaints
-}
-
-TEST_F(MainWindow, OnAgainReplacesTheEngineWithAFreshOne) {
-    click(res::kIdOn);
-    openingHandled();
-    CBeatEngine* first = dlg->m_pEngine;
-    ASSERT_TRUE(PumpUntil([&] { return first->m_nTick > 5; }));
-    click(res::kIdOn);
-    EXPECT_EQ(wave->Closes(), 1);  // the old output stopped
-    ASSERT_NE(dlg->m_pEngine, nullptr);
-    EXPECT_EQ(dlg->m_pEngine->m_dPhaseL, 0.0);
-    EXPECT_EQ(dlg->m_pEngine->m_dPhaseR, 0.0);
-    EXPECT_LT(dlg->m_pEngine->m_nTick, 5u);
-    EXPECT_EQ(wave->Opens(), 2);
-}
-
-TEST_F(MainWindow, ChoicesBeforeOnAreUsedByTheNextEngine) {
+TEST_F(MainWindow, OnPlaysTheChosenToneAtLevelOneAndAgainStartsAfresh) {
+    dlg->m_sliderWave->SetPos(0);  // moved before any engine: not remembered
+    dlg->m_sliderWave->repaint();
     click(res::kId440Hz);
     click(res::kIdAlpha);
-    EXPECT_EQ(dlg->m_nCarrier, 4400);
-    EXPECT_EQ(dlg->m_nBeat, 120);
-    EXPECT_FALSE(dlg->m_radio150->isChecked());
     EXPECT_EQ(dlg->m_pEngine, nullptr);
     click(res::kIdOn);
-    EXPECT_EQ(dlg->m_pEngine->m_nCarrier, 4400);
-    EXPECT_EQ(dlg->m_pEngine->m_nLowFreq, 4280);
+    EXPECT_EQ(std::tuple(dlg->m_pEngine->m_nCarrier, dlg->m_pEngine->m_nLowFreq),
+              std::tuple(4400, 4280));
+    EXPECT_EQ(volume(), both(1));  // until the slider next repaints
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return dlg->m_pEngine->m_nTick > 5; }));
+    click(res::kIdOn);
+    EXPECT_EQ(wave->Closes(), 1);  // the old output stopped
+    EXPECT_EQ(std::tuple(dlg->m_pEngine->m_dPhaseL, dlg->m_pEngine->m_dPhaseR), std::tuple(0., 0.));
+    EXPECT_LT(dlg->m_pEngine->m_nTick, 5u);
+    EXPECT_EQ(volume(), both(1));
 }
 
 TEST_F(MainWindow, ChoicesWhilePlayingRetuneTheEngineAtOnce) {
     click(res::kIdOn);
-    const struct {
-        int id;
-        int carrier;
-    } radios[] = {
+    const int radios[][2] = {
         {res::kId110Hz, 1100}, {res::kId220Hz, 2200}, {res::kId440Hz, 4400}, {res::kId150Hz, 1500}};
-    for (const auto& r : radios) {
-        click(r.id);
-        EXPECT_EQ(dlg->m_pEngine->m_nCarrier, r.carrier);
-        EXPECT_EQ(dlg->m_pEngine->m_nLowFreq, r.carrier - 80);
+    for (const auto& [id, carrier] : radios) {
+        click(id);
+        EXPECT_EQ(dlg->m_pEngine->m_nCarrier, carrier);
+        EXPECT_EQ(dlg->m_pEngine->m_nLowFreq, carrier - 80);
     }
     click(res::kIdAlpha);
     EXPECT_EQ(dlg->m_pEngine->m_nLowFreq, 1500 - 120);
@@ -111,103 +85,124 @@ TEST_F(MainWindow, ChoicesWhilePlayingRetuneTheEngineAtOnce) {
     EXPECT_TRUE(button(res::kIdTheta)->isEnabled());
     click(res::kIdAlpha);  // disabled: nothing happens
     click(res::kIdTheta);
-    EXPECT_EQ(dlg->m_nBeat, 80);
-    EXPECT_EQ(dlg->m_pEngine->m_nLowFreq, 1420);
+    EXPECT_EQ(std::tuple(dlg->m_nBeat, dlg->m_pEngine->m_nLowFreq), std::tuple(80, 1420));
     EXPECT_TRUE(button(res::kIdAlpha)->isEnabled());
     EXPECT_FALSE(button(res::kIdTheta)->isEnabled());
 }
 
-TEST_F(MainWindow, SlidersSetNothingWithoutAnEngine) {
-    dlg->m_sliderWave->SetPos(0);
-    dlg->m_sliderWave->repaint();
-    settle();
-    EXPECT_EQ(dlg->m_pEngine, nullptr);
-    dlg->m_sliderWave->SetPos(100);  // back to the bottom before the engine exists
-    settle();
+TEST_F(MainWindow, TheVolumesFollowTheThumbsOnEveryRepaint) {
     click(res::kIdOn);
-    openingHandled();
-    EXPECT_EQ(volume(), 655u | (655u << 16));  // the earlier move was not remembered
-}
-
-TEST_F(MainWindow, TheToneVolumeFollowsTheThumbOnEveryRepaint) {
-    click(res::kIdOn);
-    openingHandled();
+    click(res::kIdMidi);
+    EXPECT_EQ(volume(), both(1));
     dlg->m_sliderWave->repaint();  // thumb at the bottom: level 0
     EXPECT_EQ(volume(), 0u);
-    dlg->m_sliderWave->SetPos(0);  // thumb at the top: level 100
+    dlg->m_sliderWave->SetPos(0);  // at the top: level 100
     dlg->m_sliderWave->repaint();
-    EXPECT_EQ(volume(), 65500u | (65500u << 16));
+    EXPECT_EQ(volume(), both(100));
     dlg->m_sliderWave->setFocus();
-    QTest::keyClick(dlg->m_sliderWave, Qt::Key_Down);  // down the channel, quieter
+    QTest::keyClick(dlg->m_sliderWave, Qt::Key_Down);  // down the channel: quieter
     dlg->m_sliderWave->repaint();
-    EXPECT_EQ(dlg->m_sliderWave->GetPos(), 1);
-    EXPECT_EQ(volume(), 99u * 655 | (99u * 655 << 16));
-    // A click in the channel below the thumb pages the thumb down.
-    const QPoint below(dlg->m_sliderWave->width() / 2, dlg->m_sliderWave->height() - 3);
-    QTest::mouseClick(dlg->m_sliderWave, Qt::LeftButton, {}, below);
+    EXPECT_EQ(volume(), both(99));
+    // A click in the channel below the thumb pages it down.
+    QTest::mouseClick(dlg->m_sliderWave, Qt::LeftButton, {},
+                      QPoint(dlg->m_sliderWave->width() / 2, dlg->m_sliderWave->height() - 3));
     dlg->m_sliderWave->repaint();
-    const int pos = dlg->m_sliderWave->GetPos();
-    EXPECT_GT(pos, 1);
-    const DWORD level = static_cast<DWORD>(100 - pos) * 655;
-    EXPECT_EQ(volume(), level | (level << 16));
+    EXPECT_GT(dlg->m_sliderWave->GetPos(), 1);
+    EXPECT_EQ(volume(), both(static_cast<DWORD>(100 - dlg->m_sliderWave->GetPos())));
+    midi->Clear();  // the MIDI slider at the top: 100 × 655 + 3 = 65503, channel volume 127
+    dlg->m_sliderMidi->SetPos(0);
+    dlg->m_sliderMidi->repaint();
+    ASSERT_GE(midi->Events().size(), 7u);
+    EXPECT_EQ(midi->Events()[0].value, 65503u | 65503u << 16);
+    EXPECT_EQ(midi->Words()[0], 0x7F07B1u);
 }
 
-TEST_F(MainWindow, EnterDoesNotEndTheWindow) {
-    click(res::kIdOn);
-    QTest::keyClick(dlg.get(), Qt::Key_Return);
-    QTest::keyClick(dlg.get(), Qt::Key_Enter);
-    EXPECT_TRUE(dlg->isVisible());
-    EXPECT_NE(dlg->m_pEngine, nullptr);
+TEST_F(MainWindow, TheMidiToggleFlipsAFlagThatOnlyItsOwnClicksApply) {
+    click(res::kIdMidi);  // before ON: only the flag changes
+    EXPECT_EQ(std::tuple(dlg->m_bMidiOn, midi->Opens()), std::tuple(1, 0));
+    click(res::kIdOn);  // not applied to the new engine
+    EXPECT_EQ(std::tuple(static_cast<int>(dlg->m_pEngine->m_bMidiActive), midi->Opens()),
+              std::tuple(0, 0));
+    click(res::kIdMidi);  // off: nothing audible changes
+    click(res::kIdMidi);  // on: the accompaniment starts
+    EXPECT_EQ(
+        std::tuple(dlg->m_bMidiOn, midi->Opens(), static_cast<int>(dlg->m_pEngine->m_bMidiActive)),
+        std::tuple(1, 1, 1));
+    click(res::kIdOn);  // stopped with the old engine; the flag stays and it does not return
+    EXPECT_EQ(
+        std::tuple(dlg->m_bMidiOn, midi->Closes(), static_cast<int>(dlg->m_pEngine->m_bMidiActive)),
+        std::tuple(1, 1, 0));
+    click(res::kIdMidi);
+    click(res::kIdMidi);
+    click(res::kIdCancel);
+    EXPECT_EQ(midi->Opens(), midi->Closes());
+    EXPECT_EQ(midi->CallsAfterClose(), 0);
 }
 
-void expectTornDown(CBeatDlg& dlg) {
-    EXPECT_FALSE(dlg.isVisible());
-    EXPECT_EQ(dlg.result(), QDialog::Rejected);
-    EXPECT_EQ(dlg.m_pEngine, nullptr);
-    for (CBitmapButton* b : {dlg.m_pBtnAlpha, dlg.m_pBtnTheta, dlg.m_pBtnOn, dlg.m_pBtnStop,
-                             dlg.m_pBtnWav, dlg.m_pBtnMidi}) {
-        EXPECT_EQ(b, nullptr);
+TEST_F(MainWindow, StopEscAndACloseRequestTearDownAndEndButEnterDoesNot) {
+    const std::function<void(CBeatDlg&)> ways[] = {
+        [](CBeatDlg& d) { QTest::mouseClick(d.GetDlgItem(res::kIdCancel), Qt::LeftButton); },
+        [](CBeatDlg& d) { QTest::keyClick(&d, Qt::Key_Escape); }, [](CBeatDlg& d) { d.close(); }};
+    for (const auto& end : ways) {
+        dlg = std::make_unique<CBeatDlg>();
+        dlg->Create();
+        dlg->show();
+        wave->SetFailOpen(&end == &ways[2]);  // an engine whose open failed goes the same way
+        click(res::kIdOn);
+        QTest::keyClick(dlg.get(), Qt::Key_Return);
+        ASSERT_TRUE(dlg->isVisible());
+        click(res::kId220Hz);  // the failed engine still takes the window's commands
+        EXPECT_EQ(dlg->m_pEngine->m_nCarrier, 2200);
+        end(*dlg);
+        EXPECT_FALSE(dlg->isVisible());
+        EXPECT_EQ(dlg->result(), QDialog::Rejected);
+        EXPECT_EQ(dlg->m_pEngine, nullptr);
+        for (CBitmapButton* b : {dlg->m_pBtnAlpha, dlg->m_pBtnTheta, dlg->m_pBtnOn, dlg->m_pBtnStop,
+                                 dlg->m_pBtnWav, dlg->m_pBtnMidi}) {
+            EXPECT_EQ(b, nullptr);
+        }
     }
-}
-
-TEST_F(MainWindow, StopTearsDownAndEnds) {
-    click(res::kIdOn);
-    openingHandled();
-    click(res::kIdCancel);
-    expectTornDown(*dlg);
-    EXPECT_EQ(wave->Closes(), 1);
-}
-
-TEST_F(MainWindow, EscTearsDownAndEnds) {
-    click(res::kIdOn);
-    QTest::keyClick(dlg.get(), Qt::Key_Escape);
-    expectTornDown(*dlg);
-    EXPECT_EQ(wave->Closes(), 1);
-}
-
-TEST_F(MainWindow, ACloseRequestTearsDownAndEnds) {
-    click(res::kIdOn);
-    dlg->close();
-    expectTornDown(*dlg);
-    EXPECT_EQ(wave->Closes(), 1);
-}
-
-TEST_F(MainWindow, StopWithNoEngineEnds) {
-    click(res::kIdCancel);
-    expectTornDown(*dlg);
-    EXPECT_EQ(wave->Opens(), 0);
-}
-
-TEST_F(MainWindow, AFailedOpenLeavesTheEngineForTheNextCommands) {
-    wave->SetFailOpen(true);
-    click(res::kIdOn);
+    EXPECT_EQ(wave->Closes(), 2);
     EXPECT_EQ(feedback.boxes, std::vector<std::string>{"Error opening waveform audio device!"});
-    ASSERT_NE(dlg->m_pEngine, nullptr);
+}
+
+struct EnablingWatch : QObject {  // a widget's enabled state at every change
+    std::vector<bool> states;
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::EnabledChange) {
+            states.push_back(static_cast<QWidget*>(o)->isEnabled());
+        }
+        return false;
+    }
+};
+
+TEST_F(MainWindow, TheWavCommandRendersTheWindowsToneWithItsButtonDisabledMeanwhile) {
+    QTemporaryDir here;
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(here.path());
+    auto* wav = new ui::OwnerDrawButton(dlg->Client());  // the template has no WAV control
+    wav->setText(QStringLiteral("WAV"));
+    ui::SetControlId(wav, res::kIdWav);
+    ASSERT_TRUE(dlg->m_pBtnWav->AutoLoad(res::kIdWav, dlg.get()));
+    EnablingWatch watch;
+    wav->installEventFilter(&watch);
     click(res::kId220Hz);
-    EXPECT_EQ(dlg->m_pEngine->m_nCarrier, 2200);
-    dlg->m_sliderWave->repaint();
-    click(res::kIdCancel);
-    expectTornDown(*dlg);
+    click(res::kIdAlpha);
+    dlg->OnWav();
+    EXPECT_EQ(watch.states, (std::vector<bool>{false, true}));
+    // A 208/220 Hz render, as the render object makes it.
+    const CBeatEngine same(RenderToFile{2200, 120, "same.wav"});
+    QFile file(QStringLiteral("tovin.wav")), want(QStringLiteral("same.wav"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly) && want.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.size(), 52428844);
+    EXPECT_TRUE(file.readAll() == want.readAll());
+    QFile::remove(QStringLiteral("tovin.wav"));
+    QDir().mkdir(QStringLiteral("tovin.wav"));  // a folder in the way: nothing, button back
+    dlg->OnWav();
+    EXPECT_TRUE(wav->isEnabled() && QFileInfo(QStringLiteral("tovin.wav")).isDir());
+    EXPECT_TRUE(feedback.boxes.empty());
+    EXPECT_EQ(dlg->m_pEngine, nullptr);  // the render plays nothing
+    QDir::setCurrent(previous);
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
+// Dialog units to pixels, and both dialogs laid out from their templates in their fonts.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QDir>
-#include <QFontMetrics>
 #include <QLabel>
 
 #include "app/about_dlg.h"
@@ -13,109 +13,59 @@
 
 namespace {
 
-// Base units worked from the font: the average width of the 52 letters and the height.
-ui::BaseUnits expectedUnits(const QFont& font) {
-    const QFontMetrics m(font);
-    int total = 0;
-    for (char c = 'A'; c <= 'Z'; ++c) {
-        total += m.horizontalAdvance(QChar(c));
-        total += m.horizontalAdvance(QChar(c - 'A' + 'a'));
-    }
-    return {static_cast<int>(std::lround(total / 52.0)), m.height()};
+TEST(DialogUnits, AQuarterOfTheAverageLetterAcrossAndAnEighthOfTheHeightDown) {
+    // Base units 6 × 12: 45 × 6 / 4 = 67.5 → 68, 25 × 12 / 8 = 37.5 → 38, 27 → 40.5 → 41.
+    EXPECT_EQ(ui::ToPixels({6, 12}, 45, 25, 27, 16), QRect(68, 38, 41, 24));
+    EXPECT_EQ(ui::ToPixels({7, 15}, 77, 119, 3, 1), QRect(135, 223, 5, 2));  // 134.75, 223.1
 }
 
-int px(int units, int base, int per) {
-    return static_cast<int>(std::lround(units * base / double(per)));
-}
-
-void expectLayout(CDialog& dlg, const char* name) {
-    SCOPED_TRACE(name);
-    const ui::BaseUnits units = expectedUnits(dlg.font());
-    EXPECT_EQ(dlg.Units().x, units.x);
-    EXPECT_EQ(dlg.Units().y, units.y);
-    EXPECT_EQ(dlg.Client()->width(), px(dlg.Template().w, units.x, 4));
-    EXPECT_EQ(dlg.Client()->height(), px(dlg.Template().h, units.y, 8));
+void expectLaidOut(CDialog& dlg, const QString& font, int points) {
+    EXPECT_EQ(QFontInfo(dlg.font()).family(), font);
+    EXPECT_EQ(dlg.font().pointSize(), points);
+    const ui::BaseUnits units = ui::BaseUnitsOf(dlg.font());
+    EXPECT_EQ(dlg.Client()->size(),
+              ui::ToPixels(units, 0, 0, dlg.Template().w, dlg.Template().h).size());
     for (const res::Control& c : dlg.Template().controls) {
-        if (c.id < 0) {
+        QWidget* w = c.id < 0 ? nullptr : dlg.GetDlgItem(c.id);
+        if (w == nullptr) {
             continue;
         }
-        QWidget* w = dlg.GetDlgItem(c.id);
-        ASSERT_NE(w, nullptr) << c.id;
-        SCOPED_TRACE(c.id);
-        EXPECT_EQ(w->x(), px(c.x, units.x, 4));
-        EXPECT_EQ(w->y(), px(c.y, units.y, 8));
-        if (c.kind == res::ControlKind::BitmapButton) {
-            const QPixmap up(QStringLiteral(":/images/") + QString::fromUtf8(c.text) + "U.bmp");
-            ASSERT_FALSE(up.isNull());
-            EXPECT_EQ(w->size(), up.size());  // the up image's size, not the template's
-        } else {
-            EXPECT_EQ(w->width(), px(c.w, units.x, 4));
-            EXPECT_EQ(w->height(), px(c.h, units.y, 8));
-        }
+        const QRect r = ui::ToPixels(units, c.x, c.y, c.w, c.h);
+        EXPECT_EQ(w->pos(), r.topLeft()) << c.id;
+        const QPixmap up(QStringLiteral(":/images/%1U.bmp").arg(QString::fromUtf8(c.text)));
+        // A bitmap button takes its up image's size, not the template's.
+        EXPECT_EQ(w->size(), c.kind == res::ControlKind::BitmapButton ? up.size() : r.size())
+            << c.id;
     }
 }
 
-TEST(Layout, MainWindowControlsSitAtTheirTemplateRectangles) {
-    CBeatDlg dlg;
-    dlg.Create();
-    EXPECT_EQ(QFontInfo(dlg.font()).family(), QStringLiteral("IPAPGothic"));
-    EXPECT_EQ(dlg.font().pointSize(), 9);
-    expectLayout(dlg, "template 102");
-    EXPECT_EQ(dlg.GetDlgItem(res::kIdOn)->size(), QSize(41, 22));
-    EXPECT_EQ(dlg.GetDlgItem(res::kIdAlpha)->size(), QSize(21, 22));
-}
-
-TEST(Layout, AboutBoxControlsSitAtTheirTemplateRectangles) {
-    auto* about = new CAboutDlg;
-    about->Create();
-    EXPECT_EQ(about->font().pointSize(), 10);
-    EXPECT_EQ(about->windowTitle(), QStringLiteral("tovin_wavのﾊﾞｰｼﾞｮﾝ情報"));
-    expectLayout(*about, "template 103");
-    delete about;
-}
-
-TEST(Layout, TheMainTemplateHasNoWavControlAndAttachingItFailsQuietly) {
-    CBeatDlg dlg;
-    dlg.Create();
-    EXPECT_EQ(dlg.GetDlgItem(res::kIdWav), nullptr);
-    ASSERT_NE(dlg.m_pBtnWav, nullptr);
-    EXPECT_EQ(dlg.m_pBtnWav->Button(), nullptr);
-    for (CBitmapButton* b :
-         {dlg.m_pBtnAlpha, dlg.m_pBtnTheta, dlg.m_pBtnOn, dlg.m_pBtnStop, dlg.m_pBtnMidi}) {
-        EXPECT_NE(b->Button(), nullptr);
-    }
-}
-
-TEST(Layout, TextsAreTheProgramsOwn) {
-    CBeatDlg dlg;
-    dlg.Create();
-    QStringList labels;
-    for (QLabel* l : dlg.findChildren<QLabel*>()) {
-        labels << l->text();
-    }
-    EXPECT_TRUE(labels.contains(QStringLiteral("Vol")));
-    EXPECT_TRUE(labels.contains(QStringLiteral("Wav  Mid")));
-    EXPECT_EQ(qobject_cast<QAbstractButton*>(dlg.GetDlgItem(res::kId440Hz))->text(),
-              QStringLiteral("440Hz"));
-}
-
-TEST(Layout, ScreenshotsForPeopleToLookAt) {
-    QPalette p = qApp->palette();
+TEST(Layout, BothDialogsSitAtTheirTemplateRectanglesAndLookAsTheyShould) {
+    QPalette p = qApp->palette();  // the program's colours, for the screenshots below
     p.setColor(QPalette::Window, Qt::black);
     p.setColor(QPalette::WindowText, Qt::yellow);
     qApp->setPalette(p);
     CBeatDlg dlg;
     dlg.Create();
-    dlg.show();
+    expectLaidOut(dlg, QStringLiteral("IPAPGothic"), 9);
+    EXPECT_EQ(dlg.GetDlgItem(res::kIdOn)->size(), QSize(41, 22));
+    EXPECT_EQ(dlg.GetDlgItem(res::kIdWav), nullptr);  // no WAV control; attaching it failed
+    EXPECT_EQ(dlg.m_pBtnWav->Button(), nullptr);
+    QStringList labels;
+    for (QLabel* l : dlg.findChildren<QLabel*>()) {
+        labels << l->text();
+    }
+    EXPECT_TRUE(labels.contains(QStringLiteral("Vol")) &&
+                labels.contains(QStringLiteral("Wav  Mid")));
     auto* about = new CAboutDlg;
     about->Create();
-    about->show();
+    expectLaidOut(*about, QStringLiteral("IPAPGothic"), 10);
+    EXPECT_EQ(about->windowTitle(), QStringLiteral("tovin_wavのﾊﾞｰｼﾞｮﾝ情報"));
+    // Screenshots for people to look at, on the program's black ground.
     QDir().mkpath(QStringLiteral(TOVIN_SCREENSHOT_DIR));
     const QImage main = dlg.grab().toImage();
-    const QImage box = about->grab().toImage();
     EXPECT_TRUE(main.save(QStringLiteral(TOVIN_SCREENSHOT_DIR "/main-window.png")));
-    EXPECT_TRUE(box.save(QStringLiteral(TOVIN_SCREENSHOT_DIR "/about-box.png")));
-    // Black ground, as every dialog of the program has.
+    EXPECT_TRUE(
+        about->grab().toImage().save(QStringLiteral(TOVIN_SCREENSHOT_DIR "/about-box.png")));
     EXPECT_EQ(main.pixelColor(main.width() - 2, main.height() - 2), QColor(Qt::black));
     delete about;
 }

@@ -1,0 +1,143 @@
+// tovin-cli as a user runs it, through the real ALSA backend: one run for each way it
+// ends (done, stopped by a signal, a device or file it cannot use, a bad command line).
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QThread>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "engine/beat_engine.h"
+#include "tests/support/cli_run.h"
+#include "tests/support/paced_device.h"
+#include "tests/support/read_file.h"
+
+using testsupport::CliRun;
+
+namespace {
+
+const QString kCli = QStringLiteral(TOVIN_CLI_PATH);
+
+class Cli : public ::testing::Test {
+  protected:
+    void SetUp() override { std::ofstream(conf.toStdString()) << testsupport::PacedDeviceConfig(); }
+    std::string path(const char* name) const { return dir.filePath(name).toStdString(); }
+    CliRun cli(const QStringList& args) { return testsupport::Run(kCli, args, dir.path(), conf); }
+    // The command in a shell whose file-size limit is `kib` KiB; `script` gives it a terminal.
+    CliRun limited(int kib, const QString& args, bool terminal = false) {
+        const QString command =
+            QStringLiteral("ulimit -f %1; exec '%2' %3").arg(kib).arg(kCli, args);
+        return terminal
+                   ? testsupport::Run(
+                         "script", {"-qec", "bash -c \"" + command + "\"", "/dev/null"}, dir.path())
+                   : testsupport::Run("bash", {"-c", command}, dir.path());
+    }
+    QTemporaryDir dir;
+    QString conf = dir.filePath("asound.conf");
+};
+
+TEST_F(Cli, PlaysForTheSecondsAskedWithTheAccompanimentAndKeepsItsRecording) {
+    QElapsedTimer clock;
+    clock.start();
+    const CliRun r = cli({"play", "--midi", "--midi-volume", "40", "--seconds", "6",
+                          "--record-midi", dir.filePath("out.mid")});
+    EXPECT_GE(clock.elapsed(), 6000);
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+    const auto file = testsupport::ReadAll(path("out.mid"));
+    const std::string midi(file.begin(), file.end());
+    EXPECT_NE(midi.find("\xF0\x05\x7E\x7F\x09\x01\xF7"), std::string::npos);  // System On
+    // Level 1 at the start (28), then the level asked for (40 + 27), on channel 1 each.
+    EXPECT_NE(midi.find("\xB0\x07\x1C"), std::string::npos);
+    EXPECT_NE(midi.find("\xB0\x07\x43"), std::string::npos);
+    // One hit at counter 400, four seconds in (a tick of 5 or 20 ms would give two or none).
+    EXPECT_EQ(midi.find("\x99\x50\x64"), midi.rfind("\x99\x50\x64"));
+    EXPECT_NE(midi.find("\x99\x50\x64"), std::string::npos);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2) << "a temporary file was left";
+}
+
+TEST_F(Cli, ASignalStopsItCleanlyAndTheRecordingIsStillWritten) {
+    for (int signal : {SIGINT, SIGTERM}) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("ALSA_CONFIG_PATH", conf);
+        p.setProcessEnvironment(env);
+        p.start(kCli, {"play", "--midi", "--record-midi", dir.filePath("cut.mid")});
+        ASSERT_TRUE(p.waitForStarted());
+        QThread::msleep(1500);
+        EXPECT_FALSE(std::filesystem::exists(path("cut.mid")));  // only when playing ends
+        ::kill(static_cast<pid_t>(p.processId()), signal);
+        ASSERT_TRUE(p.waitForFinished(10000));
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p.exitCode(), 0);
+        EXPECT_TRUE(p.readAllStandardError().isEmpty());
+        const auto file = testsupport::ReadAll(path("cut.mid"));
+        EXPECT_NE(std::string(file.begin(), file.end()).find("\xF0\x05\x7E"), std::string::npos);
+        std::filesystem::remove(path("cut.mid"));
+    }
+}
+
+TEST_F(Cli, WhatItCannotUseIsOneLineWithExitCodeOneOrTwoAndNoFileLeft) {
+    std::ofstream(conf.toStdString()) << "pcm.!default { type hw; card 99; device 0 }\n";
+    std::filesystem::create_directory(path("taken.wav"));
+    const struct {
+        QStringList args;
+        int exitCode;
+        std::string message;  // the start of the first line on stderr
+    } cases[] = {
+        {{"play", "--seconds", "1"}, 1, "Error opening waveform audio device!"},
+        {{"play", "--carrier", "1000"}, 2, "tovin-cli: --carrier: expected"},
+        {{"play", "--midi", "--record-midi", dir.filePath("no/dir/out.mid")},
+         2,
+         "tovin-cli: --record-midi: cannot write"},
+        {{"render", "--beat", "60"}, 2, "tovin-cli: --beat: expected"},
+        {{"render", "-o", "/dev/full"},
+         1,
+         "tovin-cli: writing /dev/full failed after 0 bytes of sound: No space left on device"},
+        {{"render", "-o", dir.filePath("no/x.wav")},
+         1,
+         "tovin-cli: cannot create " + path("no/x.wav") + ": No such file or directory"},
+        {{"render", "-o", dir.filePath("taken.wav")},
+         1,
+         "tovin-cli: cannot create " + path("taken.wav") + ": Is a directory"},
+        {{"render", "-o", dir.filePath("new\nline/x.wav")},
+         1,  // shown, not breaking the line
+         "tovin-cli: cannot create " + path("new\\x0aline/x.wav") + ": No such file"}};
+    for (const auto& c : cases) {
+        const CliRun r = cli(c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.startsWith(QString::fromStdString(c.message))) << r.err.toStdString();
+        EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1);  // the configuration alone
+    EXPECT_FALSE(std::filesystem::exists(path("tovin.wav")));
+}
+
+TEST_F(Cli, RendersTheWindowsFileAndAWriteThatFailsLeavesAValidShorterOne) {
+    const CliRun r =
+        cli({"render", "--carrier", "220", "--beat", "12", "-o", dir.filePath("a.wav")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.isEmpty() && r.err.isEmpty());  // quiet when not on a terminal
+    const CBeatEngine same(RenderToFile{2200, 120, path("b.wav").c_str()});
+    EXPECT_TRUE(testsupport::ReadAll(path("a.wav")) == testsupport::ReadAll(path("b.wav")));
+    // Without -o, tovin.wav here; cut short at 1000 KiB: 1023956 bytes of sound, whole frames.
+    const CliRun cut = limited(1000, "render");
+    EXPECT_EQ(cut.exitCode, 1);
+    EXPECT_TRUE(cut.err.contains("tovin.wav failed after 1023956 bytes")) << cut.err.toStdString();
+    const auto file = testsupport::ReadAll(path("tovin.wav"));
+    ASSERT_EQ(file.size(), 1024000u);
+    const std::int16_t first[] = {0, 0, 662, 700, 1325, 1400, 1987, 2099};  // 142/150 Hz by hand
+    EXPECT_EQ(std::memcmp(file.data() + 44, first, sizeof first), 0);
+    EXPECT_EQ(file[40] | file[41] << 8 | file[42] << 16 | file[43] << 24, 1023956);
+    // On a terminal a bar counts the blocks: 3000 KiB hold 46, redrawn every 8.
+    const CliRun bar = limited(3000, "render -o bar.wav", true);
+    EXPECT_TRUE(bar.out.contains(" 40/800 blocks")) << bar.out.toStdString();
+    EXPECT_FALSE(bar.out.contains(" 48/800 blocks")) << bar.out.toStdString();
+}
+
+}  // namespace
