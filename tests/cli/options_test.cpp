@@ -98,7 +98,8 @@ TEST(CommandLine, EveryNumericOptionRefusesBadValuesNamingItself) {
         }
         expectError(with({o.name}), o.name + ": missing value");
         EXPECT_NE(parse(with({o.name, o.good})).kind, Kind::Error) << o.name;
-        expectError(with({o.name, o.good, o.name + "=" + o.good}), o.name + ": given more than once");
+        expectError(with({o.name, o.good, o.name + "=" + o.good}),
+                    o.name + ": given more than once");
     }
 }
 

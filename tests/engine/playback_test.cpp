@@ -46,7 +46,8 @@ class Playback : public ::testing::Test {
         return s;
     }
     bool holdsNothing() {
-        return engine->m_hWaveOut == 0 && std::count(engine->m_pBuf, engine->m_pBuf + 3, nullptr) == 3 &&
+        return engine->m_hWaveOut == 0 &&
+               std::count(engine->m_pBuf, engine->m_pBuf + 3, nullptr) == 3 &&
                std::count(engine->m_pHdr, engine->m_pHdr + 3, nullptr) == 3;
     }
     std::shared_ptr<VirtualWaveDevice> dev;
@@ -117,8 +118,8 @@ TEST_F(Playback, FailuresAreReportedAndLeaveNothingHeldNorTicking) {
         EXPECT_EQ(feedback.captions.back(), ApplicationName());
         EXPECT_TRUE(holdsNothing()) << message;
         EXPECT_EQ(engine->m_nEventId, 0u) << message;  // no tick either
-        engine->StopOutput();  // as the window does before destroying it
-        engine.reset();        // nothing released twice (AddressSanitizer)
+        engine->StopOutput();                          // as the window does before destroying it
+        engine.reset();                                // nothing released twice (AddressSanitizer)
     }
     EXPECT_EQ(dev->Opens(), 0);
 }

@@ -75,18 +75,26 @@ TEST(FluidSynth, SystemOnSentOneByteAWordResetsTheSynth) {
     EXPECT_NE(sound(*rendering({0x000062C0, 0x00644090}), 0.3), fresh);
 }
 
-TEST(FluidSynth, TheLoudestChordHasHeadroomAndTheLeftLevelIsALinearGain) {
-    // Five voices at full channel volume, as the accompaniment's loudest chord, and a hit.
+TEST(FluidSynth, TheLoudestChordHasHeadroomTheLeftLevelIsALinearGainAndAResetSilencesIt) {
+    // Five voices at full channel volume, as the accompaniment's loudest chord, and a hit,
+    // with the sustain pedal of channel 3 down.
     const std::initializer_list<DWORD> loudest = {
         0x007F07B0, 0x007F07B1, 0x007F07B2, 0x007F07B3, 0x007F07B4, 0x007F07B9,
-        0x000062C0, 0x000062C1, 0x000062C2, 0x000033C3, 0x000033C4, 0x00644690,
-        0x005A4991, 0x005A4E92, 0x00643A93, 0x00644A94, 0x00645099};
-    const float full = peak(sound(*rendering(loudest), 1.0));
-    EXPECT_GT(full, 0.1f);
-    EXPECT_LT(full, 0.5f);  // at least 6 dB below clipping
+        0x000062C0, 0x000062C1, 0x000062C2, 0x000033C3, 0x000033C4, 0x007F40B2,
+        0x00644690, 0x005A4991, 0x005A4E92, 0x00643A93, 0x00644A94, 0x00645099};
+    auto full = rendering(loudest);
+    const float peakFull = peak(sound(*full, 1.0));
+    EXPECT_GT(peakFull, 0.1f);
+    EXPECT_LT(peakFull, 0.5f);  // at least 6 dB below clipping
     const float half = peak(sound(*rendering(loudest, 0x7FFF | 0xFFFF0000), 1.0));
-    EXPECT_NEAR(half / full, 0.5, 0.01);  // the right level plays no part
+    EXPECT_NEAR(half / peakFull, 0.5, 0.01);  // the right level plays no part
     EXPECT_LT(peak(sound(*rendering(loudest, 0), 1.0)), 1e-6f);
+    full->reset();  // every voice stops at once; the reverb's tail is gone within a second
+    sound(*full, 1.0);
+    EXPECT_LT(peak(sound(*full, 0.5)), 1e-4f);  // below -80 dBFS
+    auto ringing = rendering(loudest);          // without the reset the chord is still sounding
+    sound(*ringing, 1.3);
+    EXPECT_GT(peak(sound(*ringing, 0.5)), 1e-2f);
 }
 
 TEST(FluidSynth, TheDefaultDeviceOpensThroughItsAudioDriverOnlyWhereThereIsOne) {
