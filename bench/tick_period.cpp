@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "engine/beat_engine.h"
-#include "platform/testing/capturing_midi_device.h"
 #include "platform/message_queue.h"
+#include "platform/testing/capturing_midi_device.h"
 #include "platform/testing/virtual_wave_device.h"
 
 namespace {
