@@ -1,9 +1,9 @@
 #include "platform/midi_out.h"
 
-#include <map>
 #include <memory>
 #include <mutex>
 
+#include "platform/handle_table.h"
 #include "platform/message_queue.h"
 #include "platform/midi_sink.h"
 
@@ -19,39 +19,30 @@ struct MidiOutDevice {
     HWND notify = 0;
 };
 
-std::mutex g_tableMutex;
-std::map<HMIDIOUT, std::shared_ptr<MidiOutDevice>> g_devices;
-HMIDIOUT g_nextHandle = 1;
+HandleTable<HMIDIOUT, MidiOutDevice> g_devices;
+std::mutex g_factoryMutex;
 MidiSinkFactory g_factory;
 
 std::mutex g_monitorMutex;
 MidiMonitor g_monitor;
 
-std::shared_ptr<MidiOutDevice> find(HMIDIOUT hmo) {
-    std::lock_guard<std::mutex> lock(g_tableMutex);
-    auto it = g_devices.find(hmo);
-    return it == g_devices.end() ? nullptr : it->second;
-}
-
 // Runs `call` on the device's sink, if the device is still open.
 template <typename Call>
 MMRESULT withSink(HMIDIOUT hmo, Call call) {
-    const auto dev = find(hmo);
-    if (!dev) {
-        return MMSYSERR_INVALHANDLE;
-    }
-    std::lock_guard<std::mutex> lock(dev->mutex);
-    if (!dev->sink) {
-        return MMSYSERR_INVALHANDLE;
-    }
-    call(*dev->sink);
-    return MMSYSERR_NOERROR;
+    return g_devices.With(hmo, [&call](MidiOutDevice& dev) {
+        std::lock_guard<std::mutex> lock(dev.mutex);
+        if (!dev.sink) {
+            return MMSYSERR_INVALHANDLE;
+        }
+        call(*dev.sink);
+        return MMSYSERR_NOERROR;
+    });
 }
 
 }  // namespace
 
 void SetMidiSinkFactory(MidiSinkFactory factory) {
-    std::lock_guard<std::mutex> lock(g_tableMutex);
+    std::lock_guard<std::mutex> lock(g_factoryMutex);
     g_factory = std::move(factory);
 }
 
@@ -70,7 +61,7 @@ MMRESULT midiOutOpen(HMIDIOUT* phmo, UINT deviceId, DWORD_PTR callback, DWORD_PT
     }
     MidiSinkFactory factory;
     {
-        std::lock_guard<std::mutex> lock(g_tableMutex);
+        std::lock_guard<std::mutex> lock(g_factoryMutex);
         factory = g_factory;
     }
     // Loading a SoundFont takes a while: the table stays free for other callers meanwhile.
@@ -81,12 +72,7 @@ MMRESULT midiOutOpen(HMIDIOUT* phmo, UINT deviceId, DWORD_PTR callback, DWORD_PT
     auto dev = std::make_shared<MidiOutDevice>();
     dev->sink = std::move(sink);
     dev->notify = (flags & CALLBACK_WINDOW) != 0 ? static_cast<HWND>(callback) : 0;
-    HMIDIOUT handle;
-    {
-        std::lock_guard<std::mutex> lock(g_tableMutex);
-        handle = g_nextHandle++;
-        g_devices[handle] = dev;
-    }
+    const HMIDIOUT handle = g_devices.Add([&dev](HMIDIOUT) { return dev; });
     *phmo = handle;
     PostMessage(dev->notify, MM_MOM_OPEN, handle, 0);
     return MMSYSERR_NOERROR;
@@ -112,14 +98,10 @@ MMRESULT midiOutReset(HMIDIOUT hmo) {
 
 MMRESULT midiOutClose(HMIDIOUT hmo) {
     std::shared_ptr<MidiOutDevice> dev;
-    {
-        std::lock_guard<std::mutex> lock(g_tableMutex);
-        auto it = g_devices.find(hmo);
-        if (it == g_devices.end()) {
-            return MMSYSERR_INVALHANDLE;
-        }
-        dev = std::move(it->second);
-        g_devices.erase(it);
+    if (const MMRESULT r =
+            g_devices.Take(hmo, dev, [](MidiOutDevice&) { return MMSYSERR_NOERROR; });
+        r != MMSYSERR_NOERROR) {
+        return r;
     }
     {
         // Waits for a send in progress on another thread; later ones find no sink.

@@ -8,12 +8,12 @@
 #include <cstdint>
 #include <cstring>
 #include <deque>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
 
+#include "platform/handle_table.h"
 #include "platform/message_queue.h"
 #include "platform/wave_sink.h"
 
@@ -186,16 +186,9 @@ class WaveOutDevice {
     std::thread m_thread;
 };
 
-std::mutex g_tableMutex;
-std::map<HWAVEOUT, std::shared_ptr<WaveOutDevice>> g_devices;
-HWAVEOUT g_nextHandle = 1;
+HandleTable<HWAVEOUT, WaveOutDevice> g_devices;
+std::mutex g_factoryMutex;
 WaveSinkFactory g_factory;
-
-std::shared_ptr<WaveOutDevice> find(HWAVEOUT hwo) {
-    std::lock_guard<std::mutex> lock(g_tableMutex);
-    auto it = g_devices.find(hwo);
-    return it == g_devices.end() ? nullptr : it->second;
-}
 
 bool formatSupported(const WAVEFORMATEX& f) {
     return f.wFormatTag == WAVE_FORMAT_PCM && f.nChannels == 2 && f.wBitsPerSample == 16 &&
@@ -206,7 +199,7 @@ bool formatSupported(const WAVEFORMATEX& f) {
 }  // namespace
 
 void SetWaveSinkFactory(WaveSinkFactory factory) {
-    std::lock_guard<std::mutex> lock(g_tableMutex);
+    std::lock_guard<std::mutex> lock(g_factoryMutex);
     g_factory = std::move(factory);
 }
 
@@ -230,7 +223,7 @@ MMRESULT waveOutOpen(HWAVEOUT* phwo, UINT deviceId, const WAVEFORMATEX* format, 
     const bool toWindow = (flags & CALLBACK_WINDOW) != 0;
     WaveSinkFactory factory;
     {
-        std::lock_guard<std::mutex> lock(g_tableMutex);
+        std::lock_guard<std::mutex> lock(g_factoryMutex);
         factory = g_factory;
     }
     std::unique_ptr<WaveSink> sink = factory ? factory() : MakeAlsaWaveSink();
@@ -238,101 +231,72 @@ MMRESULT waveOutOpen(HWAVEOUT* phwo, UINT deviceId, const WAVEFORMATEX* format, 
         return MMSYSERR_NODRIVER;
     }
     const HWND notify = toWindow ? static_cast<HWND>(callback) : 0;
-    HWAVEOUT handle;
-    {
-        std::lock_guard<std::mutex> lock(g_tableMutex);
-        handle = g_nextHandle++;
-        g_devices[handle] =
-            std::make_shared<WaveOutDevice>(std::move(sink), notify, handle, format->nBlockAlign);
-    }
+    const HWAVEOUT handle = g_devices.Add([&](HWAVEOUT self) {
+        return std::make_shared<WaveOutDevice>(std::move(sink), notify, self, format->nBlockAlign);
+    });
     *phwo = handle;
     PostMessage(notify, MM_WOM_OPEN, handle, 0);
     return MMSYSERR_NOERROR;
 }
 
 MMRESULT waveOutPrepareHeader(HWAVEOUT hwo, WAVEHDR* hdr, UINT) {
-    auto dev = find(hwo);
-    if (!dev) {
-        return MMSYSERR_INVALHANDLE;
-    }
-    if (hdr == nullptr || hdr->lpData == nullptr) {
-        return MMSYSERR_INVALPARAM;
-    }
-    dev->prepare(hdr);
-    return MMSYSERR_NOERROR;
+    return g_devices.With(hwo, [hdr](WaveOutDevice& dev) {
+        if (hdr == nullptr || hdr->lpData == nullptr) {
+            return MMSYSERR_INVALPARAM;
+        }
+        dev.prepare(hdr);
+        return MMSYSERR_NOERROR;
+    });
 }
 
 MMRESULT waveOutUnprepareHeader(HWAVEOUT hwo, WAVEHDR* hdr, UINT) {
-    auto dev = find(hwo);
-    if (!dev) {
-        return MMSYSERR_INVALHANDLE;
-    }
-    if (hdr == nullptr) {
-        return MMSYSERR_INVALPARAM;
-    }
-    return dev->unprepare(hdr);
+    return g_devices.With(hwo, [hdr](WaveOutDevice& dev) {
+        return hdr == nullptr ? MMSYSERR_INVALPARAM : dev.unprepare(hdr);
+    });
 }
 
 MMRESULT waveOutWrite(HWAVEOUT hwo, WAVEHDR* hdr, UINT) {
-    auto dev = find(hwo);
-    if (!dev) {
-        return MMSYSERR_INVALHANDLE;
-    }
-    if (hdr == nullptr || hdr->lpData == nullptr) {
-        return MMSYSERR_INVALPARAM;
-    }
-    return dev->write(hdr);
+    return g_devices.With(hwo, [hdr](WaveOutDevice& dev) {
+        return hdr == nullptr || hdr->lpData == nullptr ? MMSYSERR_INVALPARAM : dev.write(hdr);
+    });
 }
 
 MMRESULT waveOutReset(HWAVEOUT hwo) {
-    auto dev = find(hwo);
-    if (!dev) {
-        return MMSYSERR_INVALHANDLE;
-    }
-    dev->reset();
-    return MMSYSERR_NOERROR;
+    return g_devices.With(hwo, [](WaveOutDevice& dev) {
+        dev.reset();
+        return MMSYSERR_NOERROR;
+    });
 }
 
 MMRESULT waveOutClose(HWAVEOUT hwo) {
     std::shared_ptr<WaveOutDevice> dev;
-    HWND notify = 0;
-    {
-        std::lock_guard<std::mutex> lock(g_tableMutex);
-        auto it = g_devices.find(hwo);
-        if (it == g_devices.end()) {
-            return MMSYSERR_INVALHANDLE;
-        }
-        if (!it->second->idle()) {
-            return WAVERR_STILLPLAYING;
-        }
-        dev = std::move(it->second);
-        g_devices.erase(it);
+    if (const MMRESULT r = g_devices.Take(
+            hwo, dev,
+            [](WaveOutDevice& d) { return d.idle() ? MMSYSERR_NOERROR : WAVERR_STILLPLAYING; });
+        r != MMSYSERR_NOERROR) {
+        return r;
     }
-    notify = dev->notifyWindow();
+    const HWND notify = dev->notifyWindow();
     dev.reset();  // ends the writer thread and closes the device
     PostMessage(notify, MM_WOM_CLOSE, hwo, 0);
     return MMSYSERR_NOERROR;
 }
 
 MMRESULT waveOutSetVolume(HWAVEOUT hwo, DWORD volume) {
-    auto dev = find(hwo);
-    if (!dev) {
-        return MMSYSERR_INVALHANDLE;
-    }
-    dev->setVolume(volume);
-    return MMSYSERR_NOERROR;
+    return g_devices.With(hwo, [volume](WaveOutDevice& dev) {
+        dev.setVolume(volume);
+        return MMSYSERR_NOERROR;
+    });
 }
 
 MMRESULT waveOutGetVolume(HWAVEOUT hwo, DWORD* volume) {
-    auto dev = find(hwo);
-    if (!dev) {
-        return MMSYSERR_INVALHANDLE;
-    }
-    if (volume == nullptr) {
-        return MMSYSERR_INVALPARAM;
-    }
-    *volume = dev->volume();
-    return MMSYSERR_NOERROR;
+    return g_devices.With(hwo, [volume](WaveOutDevice& dev) {
+        if (volume == nullptr) {
+            return MMSYSERR_INVALPARAM;
+        }
+        *volume = dev.volume();
+        return MMSYSERR_NOERROR;
+    });
 }
 
 }  // namespace plat
