@@ -5,6 +5,8 @@
 #include <map>
 #include <set>
 
+#include "engine/tone.h"
+
 namespace cli {
 namespace {
 
@@ -47,6 +49,16 @@ struct Range {
     long low;
     long high;
 };
+
+// Tenths of a hertz as the user writes them: 1000 is "100.0".
+std::string hertz(long tenths) {
+    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
+}
+
+// "100.0 to 880.0", from the engine's own range.
+std::string carrierRange() {
+    return hertz(tone::kMinCarrier) + " to " + hertz(tone::kMaxCarrier);
+}
 
 }  // namespace
 
@@ -154,10 +166,10 @@ std::optional<CommandLine> readOptions(const std::vector<std::string>& args,
 // --carrier and --beat, in tenths of a hertz; "" when `out` was set.
 std::string readFrequency(const std::string& name, const std::string& value, int& out) {
     const bool carrier = name == "--carrier";
-    const Range range = carrier ? Range{1000, 8800} : Range{0, 500};
+    const Range range = carrier ? Range{tone::kMinCarrier, tone::kMaxCarrier} : Range{0, 500};
     const auto tenths = ParseTenths(value);
     if (!tenths || *tenths < range.low || *tenths > range.high) {
-        return name + ": expected " + (carrier ? "100.0 to 880.0" : "0.0 to 50.0") +
+        return name + ": expected " + (carrier ? carrierRange() : "0.0 to 50.0") +
                " Hz in steps of 0.1, got " + shown(value);
     }
     out = static_cast<int>(*tenths);
@@ -280,7 +292,9 @@ std::string UsageText() {
            "play      plays the binaural beat tone through the default sound device until\n"
            "          Ctrl-C, or for N seconds. The left ear hears the carrier less the\n"
            "          beat, the right ear the carrier; the two exchange every 10 seconds.\n"
-           "  --carrier HZ   carrier pitch, 100.0 to 880.0 Hz in steps of 0.1 (default 150)\n"
+           "  --carrier HZ   carrier pitch, " +
+           carrierRange() +
+           " Hz in steps of 0.1 (default 150)\n"
            "  --beat HZ      beat, 0.0 to 50.0 Hz in steps of 0.1 (default 8)\n"
            "  --volume N     tone volume, 0 to 100 (default 50)\n"
            "  --seconds N    stop after N seconds\n"
@@ -299,7 +313,9 @@ std::string RenderUsageText() {
            "\n"
            "render    writes about five minutes (297.2 s) of the beat tone to a 16-bit\n"
            "          stereo WAV file, the channels exchanged every 50 blocks (18.6 s).\n"
-           "  --carrier HZ   carrier pitch, 100.0 to 880.0 Hz in steps of 0.1 (default 150)\n"
+           "  --carrier HZ   carrier pitch, " +
+           carrierRange() +
+           " Hz in steps of 0.1 (default 150)\n"
            "  --beat HZ      beat, 0.0 to 50.0 Hz in steps of 0.1 (default 8)\n"
            "  -o FILE        the file to write, replaced if it exists (default tovin.wav)\n";
 }

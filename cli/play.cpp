@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "cli/device_failure.h"
 #include "cli/midi_file.h"
 #include "cli/midi_log.h"
 #include "cli/stop_signal.h"
@@ -87,6 +88,9 @@ int RunPlay(const PlayOptions& options) {
         }
     }
 
+    // The engine's failures (the sound device, the MIDI device) come as its fixed texts;
+    // here each is followed by the device's own reason.
+    ReportMessageBoxesOnStderr();
     auto engine = std::make_unique<CBeatEngine>();
     engine->SetTone(options.carrier, options.beat);
     engine->OpenOutput();

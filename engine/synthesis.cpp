@@ -3,8 +3,8 @@
 #include "engine/tone.h"
 
 void CBeatEngine::SetTone(std::int32_t carrier, std::int32_t beat) {
-    if (carrier < 1000 || carrier > 8800) {
-        carrier = 1500;
+    if (carrier < tone::kMinCarrier || carrier > tone::kMaxCarrier) {
+        carrier = tone::kFallbackCarrier;
     }
     m_nCarrier = carrier;
     m_nLowFreq = carrier - beat;

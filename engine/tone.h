@@ -13,6 +13,12 @@ constexpr double kTurn = 6.28318;
 constexpr double kRate = 44100.0;
 constexpr double kScale = 32768.0;
 
+// The carriers the engine plays, in tenths of a hertz (100.0 to 880.0 Hz); SetTone turns
+// any other into the fallback. tovin-cli refuses the others instead.
+constexpr std::int32_t kMinCarrier = 1000;
+constexpr std::int32_t kMaxCarrier = 8800;
+constexpr std::int32_t kFallbackCarrier = 1500;
+
 // Phase advance per frame for a frequency in tenths of a hertz: multiply, then divide.
 inline double PhaseStep(std::int32_t tenths) {
     return (kTurn * (tenths / 10.0)) / kRate;

@@ -1,4 +1,5 @@
 #include "engine/beat_engine.h"
+#include "midi/midi_bytes.h"
 #include "platform/midi_out.h"
 
 // The level (0 to 100) sets both the device volume, the same on both sides, and the
@@ -7,7 +8,7 @@ void CBeatEngine::SetMidiVolume(std::int32_t level) {
     const auto v = static_cast<plat::DWORD>(level * 655 + 3) & 0xFFFF;
     plat::midiOutSetVolume(m_hMidiOut, v | (v << 16));
     const std::int32_t value = level + 27;
-    for (int channel : {1, 0, 2, 3, 4, 9}) {
-        SendShort(m_hMidiOut, 0xB0 + channel, 0x07, value);
+    for (int channel : {1, 0, 2, 3, 4, midi::kPercussion}) {
+        SendShort(m_hMidiOut, midi::kControl + channel, midi::kChannelVolume, value);
     }
 }

@@ -1,4 +1,5 @@
 #include "engine/beat_engine.h"
+#include "midi/midi_bytes.h"
 #include "platform/crt.h"
 
 // The accompaniment's schedule, on every tick: new map parameters once per 20 s cycle
@@ -20,9 +21,10 @@ void CBeatEngine::MusicTick() {
     if (m_bMidiActive) {
         m_nDrumCount = m_nDrumCount % 400u;
         if (m_nDrumCount == 0) {
-            SendShort(m_hMidiOut, 0xB9, 0x78, 0x00);  // channel 10: all sound off
-            SendShort(m_hMidiOut, 0xB9, 0x0A, 0x40);  // pan to the centre
-            SendShort(m_hMidiOut, 0x99, 0x50, 0x64);  // Mute Triangle, velocity 100
+            using namespace midi;
+            SendShort(m_hMidiOut, kControl + kPercussion, kAllSoundOff, 0);
+            SendShort(m_hMidiOut, kControl + kPercussion, kPan, kPanCentre);
+            SendShort(m_hMidiOut, kNoteOn + kPercussion, kMuteTriangle, 100);
         }
     }
 }

@@ -1,17 +1,8 @@
 #include "engine/beat_engine.h"
+#include "midi/midi_bytes.h"
 #include "platform/crt.h"
 
-namespace {
-
-constexpr int kControl = 0xB0;
-constexpr int kProgram = 0xC0;
-constexpr int kNoteOn = 0x90;
-constexpr int kAllSoundOff = 0x78;
-constexpr int kPan = 0x0A;
-constexpr int kCrystal = 98;       // General MIDI FX 3
-constexpr int kSynthStrings = 51;  // General MIDI SynthStrings 2
-
-}  // namespace
+using namespace midi;
 
 // One chord on channels 1 to 5 (nibbles 0 to 4): silence what still sounds, pan each
 // voice near the centre, set the instruments, then strike the root with a third and a

@@ -2,9 +2,11 @@
 // and PipeWire alike through ALSA's own configuration.
 #include <alsa/asoundlib.h>
 
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <string>
 
 #include "platform/wave_sink.h"
 
@@ -17,36 +19,43 @@ namespace {
 constexpr unsigned kLatencyMicros = 200000;
 constexpr unsigned kPeriods = 2;
 
-// As snd_pcm_set_params, but with kPeriods periods rather than its four.
-bool configure(snd_pcm_t* pcm, const WAVEFORMATEX& format) {
+// As snd_pcm_set_params, but with kPeriods periods rather than its four. Returns 0, or
+// ALSA's negative error code.
+int configure(snd_pcm_t* pcm, const WAVEFORMATEX& format) {
     snd_pcm_hw_params_t* hw = nullptr;
     snd_pcm_hw_params_alloca(&hw);
     unsigned rate = format.nSamplesPerSec;
     unsigned bufferTime = kLatencyMicros;
     unsigned periods = kPeriods;
-    if (snd_pcm_hw_params_any(pcm, hw) < 0 || snd_pcm_hw_params_set_rate_resample(pcm, hw, 1) < 0 ||
-        snd_pcm_hw_params_set_access(pcm, hw, SND_PCM_ACCESS_RW_INTERLEAVED) < 0 ||
-        snd_pcm_hw_params_set_format(pcm, hw, SND_PCM_FORMAT_S16_LE) < 0 ||
-        snd_pcm_hw_params_set_channels(pcm, hw, format.nChannels) < 0 ||
-        snd_pcm_hw_params_set_rate(pcm, hw, rate, 0) < 0 ||
-        snd_pcm_hw_params_set_buffer_time_near(pcm, hw, &bufferTime, nullptr) < 0 ||
-        snd_pcm_hw_params_set_periods_near(pcm, hw, &periods, nullptr) < 0 ||
-        snd_pcm_hw_params(pcm, hw) < 0) {
-        return false;
+    int err = 0;
+    if ((err = snd_pcm_hw_params_any(pcm, hw)) < 0 ||
+        (err = snd_pcm_hw_params_set_rate_resample(pcm, hw, 1)) < 0 ||
+        (err = snd_pcm_hw_params_set_access(pcm, hw, SND_PCM_ACCESS_RW_INTERLEAVED)) < 0 ||
+        (err = snd_pcm_hw_params_set_format(pcm, hw, SND_PCM_FORMAT_S16_LE)) < 0 ||
+        (err = snd_pcm_hw_params_set_channels(pcm, hw, format.nChannels)) < 0 ||
+        (err = snd_pcm_hw_params_set_rate(pcm, hw, rate, 0)) < 0 ||
+        (err = snd_pcm_hw_params_set_buffer_time_near(pcm, hw, &bufferTime, nullptr)) < 0 ||
+        (err = snd_pcm_hw_params_set_periods_near(pcm, hw, &periods, nullptr)) < 0 ||
+        (err = snd_pcm_hw_params(pcm, hw)) < 0) {
+        return err;
     }
     snd_pcm_uframes_t buffer = 0;
     snd_pcm_uframes_t period = 0;
     snd_pcm_hw_params_get_buffer_size(hw, &buffer);
     snd_pcm_hw_params_get_period_size(hw, &period, nullptr);
     if (period == 0) {
-        return false;
+        return -EINVAL;
     }
     // Playing starts once the buffer holds whole periods; the writer wakes for a period.
     snd_pcm_sw_params_t* sw = nullptr;
     snd_pcm_sw_params_alloca(&sw);
-    return snd_pcm_sw_params_current(pcm, sw) >= 0 &&
-           snd_pcm_sw_params_set_start_threshold(pcm, sw, buffer / period * period) >= 0 &&
-           snd_pcm_sw_params_set_avail_min(pcm, sw, period) >= 0 && snd_pcm_sw_params(pcm, sw) >= 0;
+    if ((err = snd_pcm_sw_params_current(pcm, sw)) < 0 ||
+        (err = snd_pcm_sw_params_set_start_threshold(pcm, sw, buffer / period * period)) < 0 ||
+        (err = snd_pcm_sw_params_set_avail_min(pcm, sw, period)) < 0 ||
+        (err = snd_pcm_sw_params(pcm, sw)) < 0) {
+        return err;
+    }
+    return 0;
 }
 
 class AlsaWaveSink : public WaveSink {
@@ -54,17 +63,23 @@ class AlsaWaveSink : public WaveSink {
     ~AlsaWaveSink() override { close(); }
 
     bool open(const WAVEFORMATEX& format) override {
-        if (snd_pcm_open(&m_pcm, "default", SND_PCM_STREAM_PLAYBACK, 0) < 0) {
+        if (const int err = snd_pcm_open(&m_pcm, "default", SND_PCM_STREAM_PLAYBACK, 0); err < 0) {
             m_pcm = nullptr;
+            m_failure =
+                std::string("ALSA device \"default\" cannot be opened: ") + snd_strerror(err);
             return false;
         }
         m_frameBytes = format.nBlockAlign;
-        if (!configure(m_pcm, format)) {
+        if (const int err = configure(m_pcm, format); err < 0) {
             close();
+            m_failure = "ALSA device \"default\" does not take 16-bit stereo at " +
+                        std::to_string(format.nSamplesPerSec) + " Hz: " + snd_strerror(err);
             return false;
         }
         return true;
     }
+
+    std::string failure() const override { return m_failure; }
 
     void write(const Piece& piece, const std::atomic<bool>& abort) override {
         snd_pcm_uframes_t left = piece.bytes / m_frameBytes;
@@ -126,6 +141,7 @@ class AlsaWaveSink : public WaveSink {
     std::size_t m_frameBytes = 4;
     DWORD m_bytesPerSecond = 176400;
     bool m_broken = false;  // touched by the writer thread only
+    std::string m_failure;
     std::mutex m_waitMutex;
     std::condition_variable m_wake;
 };

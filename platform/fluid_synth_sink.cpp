@@ -21,14 +21,27 @@ constexpr int kPeriodFrames = 512;
 constexpr int kPeriods = 4;
 
 // The program reports its own device failures; FluidSynth's log lines would only repeat
-// them on the terminal.
+// them on the terminal. Its last error on this thread becomes the reason an open gives.
+thread_local std::string t_lastError;
+
+void keepError(int, const char* message, void*) {
+    t_lastError = message != nullptr ? message : "";
+}
+
 void quietenFluidSynth() {
     static std::once_flag once;
     std::call_once(once, [] {
-        for (int level : {FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG}) {
+        fluid_set_log_function(FLUID_PANIC, keepError, nullptr);
+        fluid_set_log_function(FLUID_ERR, keepError, nullptr);
+        for (int level : {FLUID_WARN, FLUID_INFO, FLUID_DBG}) {
             fluid_set_log_function(level, nullptr, nullptr);
         }
     });
+}
+
+// "what", and FluidSynth's own words for it when it logged any.
+std::string because(const std::string& what) {
+    return t_lastError.empty() ? what : what + ": " + t_lastError;
 }
 
 }  // namespace
@@ -36,6 +49,7 @@ void quietenFluidSynth() {
 struct FluidSynthSink::Impl {
     Options options;
     std::string soundFont;
+    std::string failure;
     fluid_settings_t* settings = nullptr;
     fluid_synth_t* synth = nullptr;
     fluid_audio_driver_t* driver = nullptr;
@@ -105,9 +119,15 @@ FluidSynthSink::~FluidSynthSink() {
 
 bool FluidSynthSink::open() {
     quietenFluidSynth();
+    t_lastError.clear();
     Impl& d = *m_impl;
     d.soundFont = FindSoundFont(d.options.soundFonts);
     if (d.soundFont.empty()) {
+        d.failure = "no General MIDI SoundFont found";
+        if (!d.options.soundFonts.empty()) {
+            d.failure += " (looked for " + d.options.soundFonts.front() + " and in " +
+                         std::to_string(d.options.soundFonts.size() - 1) + " other places)";
+        }
         return false;
     }
     d.settings = new_fluid_settings();
@@ -115,6 +135,9 @@ bool FluidSynthSink::open() {
         d.synth = new_fluid_synth(d.settings);
     }
     if (d.synth == nullptr || fluid_synth_sfload(d.synth, d.soundFont.c_str(), 1) == FLUID_FAILED) {
+        d.failure =
+            because(d.synth == nullptr ? std::string("FluidSynth cannot start")
+                                       : "the SoundFont " + d.soundFont + " cannot be loaded");
         d.release();
         return false;
     }
@@ -131,11 +154,16 @@ bool FluidSynthSink::open() {
         }
         d.driver = new_fluid_audio_driver(d.settings, d.synth);
         if (d.driver == nullptr) {
+            d.failure = because("FluidSynth's audio output cannot start");
             d.release();
             return false;
         }
     }
     return true;
+}
+
+std::string FluidSynthSink::failure() const {
+    return m_impl->failure;
 }
 
 void FluidSynthSink::send(DWORD message) {

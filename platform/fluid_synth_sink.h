@@ -37,6 +37,7 @@ class FluidSynthSink : public MidiSink {
     // Fails when no SoundFont can be found or loaded, or the synth or audio driver
     // cannot be made.
     bool open() override;
+    std::string failure() const override;
     void send(DWORD message) override;
     // FluidSynth has one gain for both sides: the left level (low word) sets it, as
     // devices with a single volume do.

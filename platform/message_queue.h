@@ -14,8 +14,9 @@ class CWnd;
 // window does it too.
 void StartMessageQueue();
 
-// Queues a message for `hwnd`. Safe from any thread; returns FALSE when the queue has not
-// been started (no user-interface thread is running one) or the window id is 0.
+// Queues a message for `hwnd`. Safe from any thread; returns FALSE only for the window id
+// 0. A message posted before the queue is started waits in it until the user-interface
+// thread starts it (or delivers by hand).
 BOOL PostMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // Queues a quit request: when it is delivered, every running event loop of the

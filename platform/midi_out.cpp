@@ -6,6 +6,7 @@
 #include "platform/handle_table.h"
 #include "platform/message_queue.h"
 #include "platform/midi_sink.h"
+#include "platform/open_failure.h"
 
 namespace plat {
 namespace {
@@ -67,8 +68,10 @@ MMRESULT midiOutOpen(HMIDIOUT* phmo, UINT deviceId, DWORD_PTR callback, DWORD_PT
     // Loading a SoundFont takes a while: the table stays free for other callers meanwhile.
     std::unique_ptr<MidiSink> sink = factory ? factory() : MakeFluidSynthMidiSink();
     if (!sink || !sink->open()) {
+        SetLastOpenFailure(sink ? sink->failure() : std::string());
         return MMSYSERR_NODRIVER;
     }
+    SetLastOpenFailure({});
     auto dev = std::make_shared<MidiOutDevice>();
     dev->sink = std::move(sink);
     dev->notify = (flags & CALLBACK_WINDOW) != 0 ? static_cast<HWND>(callback) : 0;

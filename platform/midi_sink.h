@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "platform/types.h"
 
@@ -16,6 +17,8 @@ class MidiSink {
 
     // Opens the device, on the caller's thread; false means it cannot be opened.
     virtual bool open() = 0;
+    // After a failed open: why, naming what was missing ("" when there is nothing to add).
+    virtual std::string failure() const { return {}; }
     // One short message, as the caller packed it.
     virtual void send(DWORD message) = 0;
     virtual void setVolume(DWORD volume) = 0;

@@ -15,6 +15,7 @@
 
 #include "platform/handle_table.h"
 #include "platform/message_queue.h"
+#include "platform/open_failure.h"
 #include "platform/wave_sink.h"
 
 namespace plat {
@@ -228,8 +229,10 @@ MMRESULT waveOutOpen(HWAVEOUT* phwo, UINT deviceId, const WAVEFORMATEX* format, 
     }
     std::unique_ptr<WaveSink> sink = factory ? factory() : MakeAlsaWaveSink();
     if (!sink || !sink->open(*format)) {
+        SetLastOpenFailure(sink ? sink->failure() : std::string());
         return MMSYSERR_NODRIVER;
     }
+    SetLastOpenFailure({});
     const HWND notify = toWindow ? static_cast<HWND>(callback) : 0;
     const HWAVEOUT handle = g_devices.Add([&](HWAVEOUT self) {
         return std::make_shared<WaveOutDevice>(std::move(sink), notify, self, format->nBlockAlign);

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "platform/types.h"
 
@@ -19,6 +20,8 @@ class WaveSink {
     // Opens the device for the format. Called on the caller's thread by waveOutOpen;
     // false means the device cannot be opened.
     virtual bool open(const WAVEFORMATEX& format) = 0;
+    // After a failed open: why, naming the device ("" when there is nothing to add).
+    virtual std::string failure() const { return {}; }
 
     // Plays one piece of a block, `bytes` bytes (whole frames) starting at `offset`;
     // `data` is the volume-scaled copy of that piece and `last` marks the block's end.

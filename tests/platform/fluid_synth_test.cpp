@@ -11,6 +11,7 @@
 #include <fstream>
 
 #include "platform/midi_out.h"
+#include "platform/open_failure.h"
 #include "tests/support/paced_device.h"
 
 using namespace plat;
@@ -59,11 +60,15 @@ TEST(FluidSynth, TheSoundFontIsTheFirstReadableOfTheUsualPlacesAndMustBeOne) {
     const std::string missing = dir.filePath("missing.sf2").toStdString();
     EXPECT_EQ(FindSoundFont({missing, dir.path().toStdString(), junk, kTimGM6mb}), junk);
     EXPECT_EQ(FindSoundFont({missing}), "");
-    for (const std::string& font : {missing, junk}) {
+    for (const auto& [font, why] :
+         {std::pair{missing, "no General MIDI SoundFont found (looked for " + missing},
+          std::pair{junk, "the SoundFont " + junk + " cannot be loaded"}}) {
         FluidSynthSink::Options options;
         options.soundFonts = {font};
         options.audioDriver = false;
-        EXPECT_FALSE(FluidSynthSink(options).open()) << font;
+        FluidSynthSink sink(options);
+        EXPECT_FALSE(sink.open()) << font;
+        EXPECT_EQ(sink.failure().rfind(why, 0), 0u) << sink.failure();
     }
 }
 
@@ -112,6 +117,7 @@ TEST(FluidSynth, TheDefaultDeviceOpensThroughItsAudioDriverOnlyWhereThereIsOne) 
     setenv("ALSA_CONFIG_PATH", none.c_str(), 1);
     EXPECT_EQ(midiOutOpen(&h, MIDI_MAPPER, 0, 0, CALLBACK_NULL), MMSYSERR_NODRIVER);
     EXPECT_EQ(h, 0u);
+    EXPECT_EQ(LastOpenFailure().rfind("FluidSynth's audio output cannot start", 0), 0u);
 }
 
 }  // namespace

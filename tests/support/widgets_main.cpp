@@ -1,5 +1,6 @@
 // Test main for the window tests: a widget application on the offscreen platform, with
-// the program's dialog colours, so that what the tests see is what the program shows.
+// the platform's message queue running on its thread. Qt's default palette stays: the
+// program's colours are the application shell's business, which app_test runs.
 #include <gtest/gtest.h>
 
 #include <QApplication>
