@@ -1,10 +1,11 @@
 #include "ui/slider_ctrl.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 #include <QStyleOptionSlider>
 
 CSliderCtrl::CSliderCtrl(QWidget* parent) : QSlider(Qt::Vertical, parent) {
-    // The smallest value sits at the top, and Up moves the thumb up.
+    // The smallest value sits at the top, and the wheel turned forward moves the thumb up.
     setInvertedAppearance(true);
     setInvertedControls(true);
     setTickPosition(QSlider::NoTicks);
@@ -26,6 +27,41 @@ void CSliderCtrl::SetSelection(int start, int end) {
 void CSliderCtrl::SetPos(int position) {
     setValue(position);
     update();
+}
+
+void CSliderCtrl::keyPressEvent(QKeyEvent* event) {
+    // The trackbar's keys move the thumb the same way whatever the slider looks like: Up and
+    // Left toward position 0 at the top, Down and Right toward the bottom. Qt's inverted
+    // controls would turn Left and Right round on this upside-down slider, so every key is
+    // mapped here rather than left to them.
+    SliderAction action = SliderNoAction;
+    switch (event->key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Left:
+            action = SliderSingleStepSub;
+            break;
+        case Qt::Key_Down:
+        case Qt::Key_Right:
+            action = SliderSingleStepAdd;
+            break;
+        case Qt::Key_PageUp:
+            action = SliderPageStepSub;
+            break;
+        case Qt::Key_PageDown:
+            action = SliderPageStepAdd;
+            break;
+        case Qt::Key_Home:
+            action = SliderToMinimum;
+            break;
+        case Qt::Key_End:
+            action = SliderToMaximum;
+            break;
+        default:
+            QSlider::keyPressEvent(event);
+            return;
+    }
+    triggerAction(action);
+    event->accept();
 }
 
 void CSliderCtrl::paintEvent(QPaintEvent*) {
