@@ -1,6 +1,7 @@
 #include "ui/link_label.h"
 
 #include <QMouseEvent>
+#include <utility>
 
 namespace ui {
 
@@ -10,8 +11,15 @@ LinkLabel::LinkLabel(const QString& text, QWidget* parent) : QLabel(text, parent
     setCursor(Qt::PointingHandCursor);
 }
 
+void LinkLabel::mouseDoubleClickEvent(QMouseEvent* event) {
+    m_afterDoubleClick = event->button() == Qt::LeftButton;
+    event->accept();
+}
+
 void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
+    const bool afterDoubleClick = std::exchange(m_afterDoubleClick, false);
+    if (event->button() == Qt::LeftButton && !afterDoubleClick &&
+        rect().contains(event->position().toPoint())) {
         emit clicked();
     }
     QLabel::mouseReleaseEvent(event);

@@ -52,6 +52,15 @@ TEST_F(MainWindow, StartsIdleAt150HzWithTheThetaBeatAndBothThumbsAtTheBottom) {
     EXPECT_EQ(dlg->windowTitle(), QStringLiteral("Tovin？？簡易版"));
 }
 
+TEST_F(MainWindow, ADoubleClickOnAButtonIsOneClick) {
+    for (int id : {res::kIdMidi, res::kIdOn}) {
+        QWidget* b = dlg->GetDlgItem(id);
+        QTest::mouseDClick(dlg->windowHandle(), Qt::LeftButton, {},
+                           b->mapTo(dlg.get(), b->rect().center()));
+    }
+    EXPECT_EQ(std::tuple(dlg->m_bMidiOn, wave->Opens()), std::tuple(1, 1));  // on; one engine
+}
+
 TEST_F(MainWindow, OnPlaysTheChosenToneAtLevelOneAndAgainStartsAfresh) {
     dlg->m_sliderWave->SetPos(0);  // moved before any engine: not remembered
     dlg->m_sliderWave->repaint();
