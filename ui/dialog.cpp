@@ -161,7 +161,12 @@ void CDialog::buildControls() {
             }
             previousTabStop = w;
         } else {
-            w->setFocusPolicy(c.kind == res::ControlKind::Link ? Qt::NoFocus : Qt::ClickFocus);
+            // A click gives a radio button the focus; static texts, the icon and the link never
+            // take it, so a click on them leaves it where it was (on ON, say, for Space).
+            const bool isStatic = c.kind == res::ControlKind::Static ||
+                                  c.kind == res::ControlKind::Icon ||
+                                  c.kind == res::ControlKind::Link;
+            w->setFocusPolicy(isStatic ? Qt::NoFocus : Qt::ClickFocus);
         }
     }
 }

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QRadioButton>
 #include <QTemporaryDir>
 
@@ -47,6 +48,10 @@ TEST_F(MainWindow, StartsIdleAt150HzWithTheThetaBeatAndBothThumbsAtTheBottom) {
     for (CSliderCtrl* s : {dlg->m_sliderWave, dlg->m_sliderMidi}) {
         EXPECT_EQ(std::tuple(s->minimum(), s->maximum(), s->GetPos(), s->SelectionEnd()),
                   std::tuple(0, 100, 100, 100));
+    }
+    EXPECT_EQ(dlg->focusWidget(), dlg->GetDlgItem(res::kIdOn));
+    for (QLabel* text : dlg->findChildren<QLabel*>()) {  // "Vol", "Wav  Mid": they take no focus
+        QTest::mouseClick(text, Qt::LeftButton);
     }
     EXPECT_EQ(dlg->focusWidget(), dlg->GetDlgItem(res::kIdOn));
     EXPECT_EQ(dlg->windowTitle(), QStringLiteral("Tovin？？簡易版"));
