@@ -80,6 +80,7 @@ constexpr int kIdWaveSlider = 1021;
 constexpr int kIdMidiSlider = 1022;
 constexpr int kIdLink = 1010;
 constexpr int kIdAboutCommand = 0x8003;
+constexpr int kIdHelp = 0xE146;  // the help request, F1 in any dialog
 constexpr int kIdIcon = 110;
 
 }  // namespace res

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QRadioButton>
@@ -77,6 +78,14 @@ int CDialog::DoModal() {
 bool CDialog::OnInitDialog() {
     DoDataExchange();
     return true;
+}
+
+void CDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
+        SendCommand(res::kIdHelp);
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 QWidget* CDialog::GetDlgItem(int id) const {

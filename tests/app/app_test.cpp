@@ -118,7 +118,7 @@ TEST_F(Shell, TheMainWindowRunsInBlackAndYellowAndTheAboutBoxBlocksItWhileTheTon
     EXPECT_EQ(opensWhileOpen, 1);
 }
 
-TEST_F(Shell, TheLinkBeepsThenOpensTheHomePageOnEveryClick) {
+TEST_F(Shell, TheLinkBeepsThenOpensTheHomePageOnEveryClickAndF1OpensItWithoutABeep) {
     std::vector<std::string> events;
     SetToneHandler([&](DWORD f, DWORD ms) {
         events.push_back("beep " + std::to_string(f) + " " + std::to_string(ms));
@@ -136,14 +136,17 @@ TEST_F(Shell, TheLinkBeepsThenOpensTheHomePageOnEveryClick) {
         }
         QWidget* back = control(box, res::kIdCancel);
         EXPECT_EQ(box->focusWidget(), back);
+        QTest::keyClick(back, Qt::Key_F1);
     };
-    Script script({[] { about(); }, inTheBox, [] { openBox()->close(); }, [] { stop(); }});
+    Script script({[] { about(); }, inTheBox, [] { openBox()->close(); },
+                   [] { QTest::keyClick(app().m_pMainWnd->focusWidget(), Qt::Key_F1); },
+                   [] { stop(); }});
     app().InitInstance();
     SetToneHandler(nullptr);
     SetUrlOpener(nullptr);
     const std::string open = std::string("open file://") + TOVIN_DOC_DIR + "/README.md";
     const std::string beep = "beep 100 100";
-    EXPECT_EQ(events, (std::vector<std::string>{beep, open, beep, open, beep, open}));
+    EXPECT_EQ(events, (std::vector<std::string>{beep, open, beep, open, beep, open, open, open}));
 }
 
 TEST_F(Shell, MessageBoxesAreModalExclamationsCaptionedWithTheProgramsName) {
