@@ -55,6 +55,8 @@ TEST_F(MainWindow, StartsIdleAt150HzWithTheThetaBeatAndBothThumbsAtTheBottom) {
     }
     EXPECT_EQ(dlg->focusWidget(), dlg->GetDlgItem(res::kIdOn));
     EXPECT_EQ(dlg->windowTitle(), QStringLiteral("Tovin？？簡易版"));
+    // One 32 × 32 image, scaled wherever a small icon is wanted.
+    EXPECT_EQ(dlg->windowIcon().availableSizes(), QList<QSize>{QSize(32, 32)});
 }
 
 TEST_F(MainWindow, ADoubleClickOnAButtonIsOneClick) {
