@@ -7,7 +7,7 @@ namespace ui {
 
 LinkLabel::LinkLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
     setTextFormat(Qt::PlainText);
-    setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);  // like every other static text
     setCursor(Qt::PointingHandCursor);
 }
 

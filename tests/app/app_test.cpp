@@ -136,6 +136,7 @@ TEST_F(Shell, TheLinkBeepsThenOpensTheHomePageOnEveryClickAndF1OpensItWithoutABe
         }
         QWidget* back = control(box, res::kIdCancel);
         EXPECT_EQ(box->focusWidget(), back);
+        EXPECT_EQ(static_cast<QLabel*>(link)->alignment(), Qt::AlignLeft | Qt::AlignTop);
         QTest::keyClick(back, Qt::Key_F1);
     };
     Script script({[] { about(); }, inTheBox, [] { openBox()->close(); },
