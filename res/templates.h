@@ -30,6 +30,9 @@ struct Control {
     const char* text;
     int x, y, w, h;  // dialog units
     unsigned style;
+    // What screen readers call a control whose text does not say it (a bitmap button's
+    // text names its images, a slider shows none); none: its text.
+    const char* name = nullptr;
 };
 
 // Window styles that the window code acts on.

@@ -162,6 +162,9 @@ void CDialog::buildControls() {
             }
         }
         ui::SetControlId(w, c.id);
+        if (c.name != nullptr) {
+            w->setAccessibleName(QString::fromUtf8(c.name));
+        }
         w->setGeometry(ui::ToPixels(m_units, c.x, c.y, c.w, c.h));
         if ((c.style & res::kTabStop) != 0) {
             w->setFocusPolicy(Qt::StrongFocus);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -136,6 +137,8 @@ TEST_F(Shell, TheLinkBeepsThenOpensTheHomePageOnEveryClickAndF1OpensItWithoutABe
         }
         QWidget* back = control(box, res::kIdCancel);
         EXPECT_EQ(box->focusWidget(), back);
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(back)->text(QAccessible::Name),
+                  QStringLiteral("戻る"));
         EXPECT_EQ(static_cast<QLabel*>(link)->alignment(), Qt::AlignLeft | Qt::AlignTop);
         QTest::keyClick(back, Qt::Key_F1);
     };

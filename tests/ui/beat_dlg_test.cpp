@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -57,6 +58,18 @@ TEST_F(MainWindow, StartsIdleAt150HzWithTheThetaBeatAndBothThumbsAtTheBottom) {
     EXPECT_EQ(dlg->windowTitle(), QStringLiteral("Tovin？？簡易版"));
     // One 32 × 32 image, scaled wherever a small icon is wanted.
     EXPECT_EQ(dlg->windowIcon().availableSizes(), QList<QSize>{QSize(32, 32)});
+}
+
+TEST_F(MainWindow, ScreenReadersGetANameForEveryControl) {
+    const std::pair<int, const char*> names[] = {
+        {res::kIdOn, "ON"},         {res::kIdCancel, "OFF"},
+        {res::kIdAlpha, "α 12 Hz"}, {res::kIdTheta, "θ 8 Hz"},
+        {res::kIdMidi, "MIDI"},     {res::kIdWaveSlider, "Wave volume"},
+        {res::kId150Hz, "150Hz"},   {res::kIdMidiSlider, "MIDI volume"}};
+    for (const auto& [id, name] : names) {
+        QAccessibleInterface* control = QAccessible::queryAccessibleInterface(dlg->GetDlgItem(id));
+        EXPECT_EQ(control->text(QAccessible::Name), QString::fromUtf8(name)) << id;
+    }
 }
 
 TEST_F(MainWindow, ADoubleClickOnAButtonIsOneClick) {
