@@ -14,6 +14,7 @@
 #include "ui/link_label.h"
 #include "ui/owner_draw_button.h"
 #include "ui/slider_ctrl.h"
+#include "ui/static_icon.h"
 
 namespace {
 std::function<void(int)> g_router;
@@ -144,13 +145,10 @@ void CDialog::buildControls() {
                 w = label;
                 break;
             }
-            case res::ControlKind::Icon: {
-                auto* label = new QLabel(m_client);
-                label->setPixmap(QPixmap(QStringLiteral(":/images/icon110_32.png")));
-                label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-                w = label;
+            case res::ControlKind::Icon:
+                w = new ui::StaticIcon(QPixmap(QStringLiteral(":/images/icon110_32.png")),
+                                       m_client);
                 break;
-            }
             case res::ControlKind::Link: {
                 auto* link = new ui::LinkLabel(text, m_client);
                 if ((c.style & res::kRaised) != 0) {
