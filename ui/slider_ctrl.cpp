@@ -64,18 +64,26 @@ void CSliderCtrl::keyPressEvent(QKeyEvent* event) {
     event->accept();
 }
 
+namespace {
+
+// Edges are filled one-pixel strips rather than lines: at a fractional scale (1.5) a line
+// along the widget's own edge can fall just outside it and vanish, a filled strip cannot.
+void drawEdges(QPainter& p, const QRect& r, const QColor& topLeft, const QColor& bottomRight) {
+    p.fillRect(QRect(r.left(), r.top(), r.width(), 1), topLeft);
+    p.fillRect(QRect(r.left(), r.top(), 1, r.height()), topLeft);
+    p.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), bottomRight);
+    p.fillRect(QRect(r.right(), r.top(), 1, r.height()), bottomRight);
+}
+
+}  // namespace
+
 void CSliderCtrl::paintEvent(QPaintEvent*) {
     emit customDraw();
 
     QPainter p(this);
-    const QRect frame = rect().adjusted(0, 0, -1, -1);
     // Sunken border: dark above and left, light below and right.
-    p.setPen(palette().color(QPalette::Dark));
-    p.drawLine(frame.topLeft(), frame.topRight());
-    p.drawLine(frame.topLeft(), frame.bottomLeft());
-    p.setPen(palette().color(QPalette::Light));
-    p.drawLine(frame.bottomLeft(), frame.bottomRight());
-    p.drawLine(frame.topRight(), frame.bottomRight());
+    drawEdges(p, rect().adjusted(0, 0, -1, -1), palette().color(QPalette::Dark),
+              palette().color(QPalette::Light));
 
     QStyleOptionSlider option;
     initStyleOption(&option);
@@ -85,18 +93,12 @@ void CSliderCtrl::paintEvent(QPaintEvent*) {
     const int cx = width() / 2;
     const QRect channel(cx - 2, handle.height() / 2, 4, height() - handle.height());
     p.fillRect(channel, palette().color(QPalette::Base));
-    p.setPen(palette().color(QPalette::Dark));
-    p.drawRect(channel.adjusted(0, 0, -1, -1));
+    drawEdges(p, channel, palette().color(QPalette::Dark), palette().color(QPalette::Dark));
 
     // A plain rectangular thumb, raised.
     const QRect thumb(2, handle.top(), width() - 4, handle.height());
     p.fillRect(thumb, palette().color(QPalette::Button));
-    p.setPen(palette().color(QPalette::Light));
-    p.drawLine(thumb.topLeft(), thumb.topRight());
-    p.drawLine(thumb.topLeft(), thumb.bottomLeft());
-    p.setPen(palette().color(QPalette::Shadow));
-    p.drawLine(thumb.bottomLeft(), thumb.bottomRight());
-    p.drawLine(thumb.topRight(), thumb.bottomRight());
+    drawEdges(p, thumb, palette().color(QPalette::Light), palette().color(QPalette::Shadow));
     if (hasFocus()) {
         p.setPen(QPen(palette().color(QPalette::WindowText), 1, Qt::DotLine));
         p.drawRect(thumb.adjusted(1, 1, -2, -2));
