@@ -5,7 +5,9 @@
 
 #include "app/about_dlg.h"
 #include "app/desktop.h"
+#include "app/home_page.h"
 #include "platform/message_queue.h"
+#include "platform/shell.h"
 #include "res/templates.h"
 #include "ui/beat_dlg.h"
 
@@ -16,6 +18,8 @@ CBeatApp::CBeatApp(int& argc, char** argv) : QApplication(argc, argv) {
     CDialog::SetCommandRouter([this](int id) {
         if (id == res::kIdAboutCommand) {
             OnAppAbout();
+        } else if (id == res::kIdHelp) {
+            OnHelp();
         }
     });
 }
@@ -50,4 +54,9 @@ bool CBeatApp::InitInstance() {
 void CBeatApp::OnAppAbout() {
     auto* about = new CAboutDlg(m_pMainWnd);  // deletes itself when it closes
     about->DoModal();
+}
+
+void CBeatApp::OnHelp() {
+    const plat::HWND owner = m_pMainWnd != nullptr ? m_pMainWnd->GetSafeHwnd() : 0;
+    plat::ShellExecuteA(owner, "open", kHomePage, nullptr, nullptr, plat::SW_SHOW);
 }

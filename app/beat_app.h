@@ -1,6 +1,6 @@
 // The application: sets the colours of every dialog and message box, runs the main window
 // modally and ends when it ends. It also carries the About command of the main window's
-// menu.
+// menu and the help request.
 #pragma once
 
 #include <QApplication>
@@ -19,6 +19,9 @@ class CBeatApp : public QApplication {
 
     void SetDialogBkColor(const QColor& background, const QColor& text);
     void OnAppAbout();
+    // The help request (F1): the program has no help file; it opens the README installed
+    // with it, the page the About box's link opens, without the link's beep.
+    void OnHelp();
 
     CBeatDlg* m_pMainWnd = nullptr;
 };

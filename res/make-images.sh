@@ -65,9 +65,6 @@ note() {  # out background
 note MIDIU.bmp black
 note MIDID.bmp '#000080'
 
-# Icon 110: a yellow alpha on a transparent ground, 32x32 and 16x16.
-for size in 32 16; do
-  "$convert" -size "${size}x${size}" xc:none +antialias -font "$latin" \
-    -pointsize $((size * 3 / 4)) -fill yellow -gravity center -annotate +0+0 α \
-    -type PaletteAlpha "PNG8:icon110_${size}.png"
-done
+# Icon 110: a yellow alpha on a transparent ground, 32x32; small icons are this one scaled.
+"$convert" -size 32x32 xc:none +antialias -font "$latin" -pointsize 24 -fill yellow \
+  -gravity center -annotate +0+0 α -type PaletteAlpha PNG8:icon110_32.png

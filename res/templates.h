@@ -30,6 +30,9 @@ struct Control {
     const char* text;
     int x, y, w, h;  // dialog units
     unsigned style;
+    // What screen readers call a control whose text does not say it (a bitmap button's
+    // text names its images, a slider shows none); none: its text.
+    const char* name = nullptr;
 };
 
 // Window styles that the window code acts on.
@@ -80,6 +83,7 @@ constexpr int kIdWaveSlider = 1021;
 constexpr int kIdMidiSlider = 1022;
 constexpr int kIdLink = 1010;
 constexpr int kIdAboutCommand = 0x8003;
+constexpr int kIdHelp = 0xE146;  // the help request, F1 in any dialog
 constexpr int kIdIcon = 110;
 
 }  // namespace res

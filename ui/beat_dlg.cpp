@@ -14,7 +14,6 @@ constexpr int kBeatTheta = 80;   // 8.0 Hz
 
 CBeatDlg::CBeatDlg(QWidget* parent) : CDialog(res::MainDialog(), parent) {
     m_hIcon.addFile(QStringLiteral(":/images/icon110_32.png"));
-    m_hIcon.addFile(QStringLiteral(":/images/icon110_16.png"));
 }
 
 CBeatDlg::~CBeatDlg() {
@@ -36,6 +35,8 @@ void CBeatDlg::DoDataExchange() {
 
 bool CBeatDlg::OnInitDialog() {
     CDialog::OnInitDialog();
+    // The large and the small icon alike: where a small one is wanted, the 32 × 32 image is
+    // scaled down.
     setWindowIcon(m_hIcon);
     m_pEngine = nullptr;
     m_radio150->setChecked(true);

@@ -4,6 +4,7 @@
 
 #include "res/resources.h"
 #include "ui/control_ids.h"
+#include "ui/whole_pixels.h"
 
 CBitmapButton::~CBitmapButton() {
     if (m_button) {
@@ -60,5 +61,5 @@ const QPixmap& CBitmapButton::Image(Face face) const {
 
 void CBitmapButton::draw(QPainter& painter, const ui::OwnerDrawButton& button) const {
     const Face face = FaceFor(button.isDown(), button.hasFocus(), button.isEnabled());
-    painter.drawPixmap(0, 0, Image(face));
+    ui::DrawInWholePixels(painter, Image(face));
 }

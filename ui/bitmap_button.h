@@ -1,6 +1,7 @@
 // Draws a push button from images named after its caption: "U" up (required), "D" down
 // while pressed, "F" while it has the focus, "X" while disabled. The button takes the size
-// of its up image and keeps its top-left corner.
+// of its up image and keeps its top-left corner; on a HiDPI display the image is drawn in
+// whole device pixels (ui/whole_pixels.h).
 #pragma once
 
 #include <QPixmap>

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QRadioButton>
@@ -13,6 +14,7 @@
 #include "ui/link_label.h"
 #include "ui/owner_draw_button.h"
 #include "ui/slider_ctrl.h"
+#include "ui/static_icon.h"
 
 namespace {
 std::function<void(int)> g_router;
@@ -79,6 +81,14 @@ bool CDialog::OnInitDialog() {
     return true;
 }
 
+void CDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
+        SendCommand(res::kIdHelp);
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 QWidget* CDialog::GetDlgItem(int id) const {
     return ui::FindControl(this, id);
 }
@@ -135,13 +145,10 @@ void CDialog::buildControls() {
                 w = label;
                 break;
             }
-            case res::ControlKind::Icon: {
-                auto* label = new QLabel(m_client);
-                label->setPixmap(QPixmap(QStringLiteral(":/images/icon110_32.png")));
-                label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-                w = label;
+            case res::ControlKind::Icon:
+                w = new ui::StaticIcon(QPixmap(QStringLiteral(":/images/icon110_32.png")),
+                                       m_client);
                 break;
-            }
             case res::ControlKind::Link: {
                 auto* link = new ui::LinkLabel(text, m_client);
                 if ((c.style & res::kRaised) != 0) {
@@ -153,6 +160,9 @@ void CDialog::buildControls() {
             }
         }
         ui::SetControlId(w, c.id);
+        if (c.name != nullptr) {
+            w->setAccessibleName(QString::fromUtf8(c.name));
+        }
         w->setGeometry(ui::ToPixels(m_units, c.x, c.y, c.w, c.h));
         if ((c.style & res::kTabStop) != 0) {
             w->setFocusPolicy(Qt::StrongFocus);
@@ -161,7 +171,12 @@ void CDialog::buildControls() {
             }
             previousTabStop = w;
         } else {
-            w->setFocusPolicy(c.kind == res::ControlKind::Link ? Qt::NoFocus : Qt::ClickFocus);
+            // A click gives a radio button the focus; static texts, the icon and the link never
+            // take it, so a click on them leaves it where it was (on ON, say, for Space).
+            const bool isStatic = c.kind == res::ControlKind::Static ||
+                                  c.kind == res::ControlKind::Icon ||
+                                  c.kind == res::ControlKind::Link;
+            w->setFocusPolicy(isStatic ? Qt::NoFocus : Qt::ClickFocus);
         }
     }
 }

@@ -41,6 +41,8 @@ class CDialog : public QDialog {
     virtual void DoDataExchange() {}
     // Returns true when the dialog handled the command itself.
     virtual bool OnCommand(int) { return false; }
+    // F1 sends the help command; the controls pass it on to the dialog unanswered.
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void buildControls();

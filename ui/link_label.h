@@ -1,4 +1,5 @@
-// A static text that reports clicks.
+// A static text that reports clicks. The second press of a double-click is a double-click
+// notification, which no window of the program handles, so a double-click is one click.
 #pragma once
 
 #include <QLabel>
@@ -14,7 +15,11 @@ class LinkLabel : public QLabel {
     void clicked();
 
   protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+
+  private:
+    bool m_afterDoubleClick = false;  // the release ends a double-click: no click
 };
 
 }  // namespace ui

@@ -1,5 +1,6 @@
 #include "ui/owner_draw_button.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 
 namespace ui {
@@ -14,6 +15,11 @@ void OwnerDrawButton::paintEvent(QPaintEvent*) {
         QPainter painter(this);
         m_drawer(painter, *this);
     }
+}
+
+void OwnerDrawButton::mouseDoubleClickEvent(QMouseEvent* event) {
+    // Not pressed again, so the release that follows finds the button up and reports nothing.
+    event->accept();
 }
 
 }  // namespace ui

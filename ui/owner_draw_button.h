@@ -18,6 +18,9 @@ class OwnerDrawButton : public QAbstractButton {
 
   protected:
     void paintEvent(QPaintEvent*) override;
+    // The second press of a double-click is a double-click notification, which no window
+    // of the program handles, rather than a second press: a double-click is one click.
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
   private:
     Drawer m_drawer;

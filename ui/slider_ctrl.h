@@ -22,6 +22,7 @@ class CSliderCtrl : public QSlider {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     int m_selStart = 0;

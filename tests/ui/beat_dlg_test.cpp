@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QRadioButton>
 #include <QTemporaryDir>
 
@@ -49,7 +51,34 @@ TEST_F(MainWindow, StartsIdleAt150HzWithTheThetaBeatAndBothThumbsAtTheBottom) {
                   std::tuple(0, 100, 100, 100));
     }
     EXPECT_EQ(dlg->focusWidget(), dlg->GetDlgItem(res::kIdOn));
+    for (QLabel* text : dlg->findChildren<QLabel*>()) {  // "Vol", "Wav  Mid": they take no focus
+        QTest::mouseClick(text, Qt::LeftButton);
+    }
+    EXPECT_EQ(dlg->focusWidget(), dlg->GetDlgItem(res::kIdOn));
     EXPECT_EQ(dlg->windowTitle(), QStringLiteral("Tovin？？簡易版"));
+    // One 32 × 32 image, scaled wherever a small icon is wanted.
+    EXPECT_EQ(dlg->windowIcon().availableSizes(), QList<QSize>{QSize(32, 32)});
+}
+
+TEST_F(MainWindow, ScreenReadersGetANameForEveryControl) {
+    const std::pair<int, const char*> names[] = {
+        {res::kIdOn, "ON"},         {res::kIdCancel, "OFF"},
+        {res::kIdAlpha, "α 12 Hz"}, {res::kIdTheta, "θ 8 Hz"},
+        {res::kIdMidi, "MIDI"},     {res::kIdWaveSlider, "Wave volume"},
+        {res::kId150Hz, "150Hz"},   {res::kIdMidiSlider, "MIDI volume"}};
+    for (const auto& [id, name] : names) {
+        QAccessibleInterface* control = QAccessible::queryAccessibleInterface(dlg->GetDlgItem(id));
+        EXPECT_EQ(control->text(QAccessible::Name), QString::fromUtf8(name)) << id;
+    }
+}
+
+TEST_F(MainWindow, ADoubleClickOnAButtonIsOneClick) {
+    for (int id : {res::kIdMidi, res::kIdOn}) {
+        QWidget* b = dlg->GetDlgItem(id);
+        QTest::mouseDClick(dlg->windowHandle(), Qt::LeftButton, {},
+                           b->mapTo(dlg.get(), b->rect().center()));
+    }
+    EXPECT_EQ(std::tuple(dlg->m_bMidiOn, wave->Opens()), std::tuple(1, 1));  // on; one engine
 }
 
 TEST_F(MainWindow, OnPlaysTheChosenToneAtLevelOneAndAgainStartsAfresh) {

@@ -69,8 +69,13 @@ TEST(SliderCtrl, ReportsOnceAtEveryRepaintAndHasZeroAtTheTop) {
     const int before = reports;
     slider.repaint();
     EXPECT_EQ(reports, before + 1);
-    QTest::keyClick(&slider, Qt::Key_Up);
-    EXPECT_EQ(slider.GetPos(), 49);
+    // As on the platform's trackbar, Left goes with Up toward 0 and Right with Down.
+    const std::pair<Qt::Key, int> keys[] = {
+        {Qt::Key_Up, 49}, {Qt::Key_Left, 48}, {Qt::Key_Right, 49}};
+    for (const auto& [key, position] : keys) {
+        QTest::keyClick(&slider, key);
+        EXPECT_EQ(slider.GetPos(), position) << key;
+    }
     QTest::mouseClick(&slider, Qt::LeftButton, {}, QPoint(10, 3));  // near the top: toward 0
     EXPECT_LT(slider.GetPos(), 49);
     EXPECT_EQ(slider.tickPosition(), QSlider::NoTicks);
