@@ -1,14 +1,11 @@
 // The 16-colour images (button faces, the icon) drawn in whole device pixels.
 //
 // Where each pixel of the layout is `ratio` device pixels (QT_SCALE_FACTOR, a HiDPI screen),
-// every image pixel becomes a square of k × k device pixels, k being the largest whole
-// number not above the ratio, and at least 1: at 2 the images are doubled, at 1.5 and 1 they
-// keep their own size. Other rules were worse at fractional ratios: smoothing blurs the
-// 16-colour art, a fractional nearest-neighbour factor draws some pixels one device pixel
-// wide and their neighbours two (frames and strokes of uneven weight), and rounding 1.5 up
-// to 2 makes the images larger than the places the layout keeps for them (the MIDI note
-// would reach over ON). At 1.5 the images are a third smaller than the layout around them,
-// and sharp; their buttons keep their places and sizes, so the layout does not change.
+// an image covers the same place in the layout as at ratio 1, so the window scales as a
+// whole, and every one of its pixels becomes a block of whole device pixels, copied, never
+// blended: at 2 each pixel is a 2 × 2 square; at 1.5, alternately one and two device pixels
+// across and down. Smoothing instead would blur the 16-colour art; keeping the images at a
+// whole factor below the ratio would leave them a third smaller than the text around them.
 #pragma once
 
 class QPainter;
@@ -16,10 +13,8 @@ class QPixmap;
 
 namespace ui {
 
-int WholeFactor(double ratio);
-
-// Draws `image` with its top-left corner at the painter's origin, enlarged by the whole
-// factor of the painter's device.
+// Draws `image` with its top-left corner at the painter's origin, over the device pixels
+// its own size covers at the painter's device pixel ratio.
 void DrawInWholePixels(QPainter& painter, const QPixmap& image);
 
 }  // namespace ui
