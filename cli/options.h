@@ -34,18 +34,18 @@ struct SessionSource {
 
 struct SessionPlayOptions {
     SessionSource source;
-    int volume = 100;                 // 0-100, applied by the device to what it plays
-    std::int64_t fromMs = 0;          // --from
-    std::optional<long> seconds;      // --seconds
+    int volume = 100;             // 0-100, applied by the device to what it plays
+    std::int64_t fromMs = 0;      // --from
+    std::optional<long> seconds;  // --seconds
 };
 
 struct SessionRenderOptions {
     SessionSource source;
-    std::string path;                   // -o, required; the extension names the format
+    std::string path;                      // -o, required; the extension names the format
     std::optional<std::int64_t> lengthMs;  // --length
-    std::optional<int> rate;            // --rate; otherwise the session's -r, otherwise 44100
-    int bits = 16;                      // 16 or 24
-    std::uint64_t seed = 0;             // --seed
+    std::optional<int> rate;               // --rate; otherwise the session's -r, otherwise 44100
+    int bits = 16;                         // 16 or 24
+    std::uint64_t seed = 0;                // --seed
 };
 
 struct CheckOptions {

@@ -54,9 +54,9 @@ enum class Change {
 
 // One entry's time on the timeline, and how its set turns into the next entry's.
 struct Period {
-    int entry = 0;            // index into Session::entries
-    std::int64_t begin = 0;   // the entry's time, in samples
-    std::int64_t end = 0;     // the next entry's time, the session's end, or kEndless
+    int entry = 0;           // index into Session::entries
+    std::int64_t begin = 0;  // the entry's time, in samples
+    std::int64_t end = 0;    // the next entry's time, the session's end, or kEndless
     Change change = Change::Hold;
     std::int64_t changeBegin = 0;  // the window of the change into the next set
     std::int64_t changeEnd = 0;
