@@ -23,6 +23,7 @@ struct Voice {
     double beat = 0.0;
     double pulse = 0.0;  // Isochronic: pulses per second
     double amplitude = 0.0;
+    int column = 0;  // where it was written on its tone-set's line, for messages
 };
 
 constexpr int kMaxVoices = 16;
@@ -43,6 +44,7 @@ struct Entry {
 };
 
 struct Session {
+    std::string source;                     // the file's name as messages give it
     std::vector<std::string> descriptions;  // the "##" lines, without the "##"
     bool ends = false;                      // -E or -SE: the session ends at its last entry
     std::int64_t crossfadeMs = 60000;       // -F
