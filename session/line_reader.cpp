@@ -1,6 +1,7 @@
 #include "session/line_reader.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "session/rate_check.h"
 #include "session/source_text.h"
@@ -402,9 +403,12 @@ void LineReader::finish() {
                            "'->' on the last entry: no entry follows for it to change into"});
         ++errorCount_;
     }
-    std::stable_sort(errors_.begin(), errors_.end(), [](const Error& a, const Error& b) {
-        return a.line != b.line ? a.line < b.line : a.offset < b.offset;
-    });
+    // In line order, and what concerns the whole file after every line.
+    const auto key = [](const Error& e) {
+        return std::pair(e.line < 0 ? INT_MAX : e.line, e.offset);
+    };
+    std::stable_sort(errors_.begin(), errors_.end(),
+                     [&key](const Error& a, const Error& b) { return key(a) < key(b); });
     if (static_cast<int>(errors_.size()) > kMaxErrors) {
         errors_.resize(kMaxErrors);
     }
