@@ -1,0 +1,48 @@
+// A timeline turned into interleaved stereo frames: any number at a time, from any frame.
+// The samples are those of ReferenceFrame (session/sample.h), with each voice's phases
+// carried from sample to sample: for a voice of frequency f at sample n (the track's
+// linear interpolation at n), the phase of sample n + 1 is phase + 2π f / rate, less 2π
+// once it reaches 2π. A voice starts at phase 0 and keeps its phases, and a noise its
+// generator and filter, from span to span while its track id stays the same.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "session/sample.h"
+#include "session/timeline.h"
+
+namespace session {
+
+class Synth {
+  public:
+    enum class Method {
+        Fast,   // the polynomial mix where it decides every sample, the reference elsewhere
+        Plain,  // ReferenceFrame for every frame: the definition, kept for comparison
+    };
+
+    // The timeline must outlive the synthesis. `seed` chooses the noise.
+    Synth(const Timeline& timeline, std::uint64_t seed, const SampleFormat& format,
+          Method method = Method::Fast);
+    ~Synth();
+    Synth(const Synth&) = delete;
+    Synth& operator=(const Synth&) = delete;
+
+    // The frame the next Render starts with.
+    std::int64_t Position() const;
+
+    // Moves to `frame` exactly as if every frame before it had been rendered: the phases
+    // and the noise move on sample by sample, but no sine is computed.
+    void Seek(std::int64_t frame);
+
+    // Writes `count` frames (left, right) from Position() and moves past them. Frames from
+    // the timeline's end on are silence. The 16-bit form needs kPcm16, the other any format.
+    void Render(std::int16_t* frames, int count);
+    void Render(std::int32_t* frames, int count);
+
+  private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};
+
+}  // namespace session
