@@ -66,7 +66,7 @@ std::string voiceLine(int slot, const Voice& v, double scale) {
     }
     const std::string level = FormatDecimal(v.amplitude * scale) + "%";
     char line[512];
-    std::snprintf(line, sizeof line, "    %2d  %-12s %-44s %8s\n", slot, kindName(v.kind),
+    std::snprintf(line, sizeof line, "    %2d  %-12s %-38s %7s\n", slot, kindName(v.kind),
                   where.c_str(), level.c_str());
     return line;
 }

