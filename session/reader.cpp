@@ -33,10 +33,13 @@ ReadResult ReadSessionText(const std::string& text, const std::string& name) {
 }
 
 ReadResult ReadSessionFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Opened without waiting, so that a named pipe nobody writes to reads as empty instead
+    // of blocking here; reads then wait as usual, for `check <(...)`.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         return failed(ShownName(path) + ": cannot read: " + std::strerror(errno));
     }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     std::string text;
     char block[65536];
     while (text.size() <= kMaxBytes) {

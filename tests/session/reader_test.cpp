@@ -1,6 +1,5 @@
 // Session files to Sessions: what each kind of line means, and every error as the user
-// sees it, at its line and column. The odd inputs at the end of the table come from
-// fuzzing the reader.
+// sees it, at its line and column, bytes that are not text included.
 #include "session/reader.h"
 
 #include <gtest/gtest.h>
