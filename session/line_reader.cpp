@@ -73,6 +73,20 @@ std::string shownOption(std::string_view word) {
 
 LineReader::LineReader(std::string name) : name_(std::move(name)) {}
 
+std::vector<LineReader::Word> LineReader::split(std::string_view text) {
+    std::vector<Word> words;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const std::size_t begin = at;
+        while (at < text.size() && !isBlank(text[at])) {
+            ++at;
+        }
+        if (at > begin) {
+            words.push_back({text.substr(begin, at - begin), begin});
+        }
+    }
+    return words;
+}
+
 void LineReader::fail(std::size_t offset, std::string message) {
     if (static_cast<int>(errors_.size()) < kMaxErrors) {
         errors_.push_back({current_, offset, std::move(message)});
@@ -97,17 +111,7 @@ ReadResult LineReader::ReadTones(std::string_view voices) {
         fail(bad->offset, bad->message);
         return result();
     }
-    std::vector<Word> words;
-    for (std::size_t at = 0; at < voices.size();) {
-        const std::size_t start = at;
-        while (at < voices.size() && !isBlank(voices[at])) {
-            ++at;
-        }
-        if (at > start) {
-            words.push_back({voices.substr(start, at - start), start});
-        }
-        at += at < voices.size() ? 1 : 0;
-    }
+    const std::vector<Word> words = split(voices);
     ToneSet set{"tones", {}, 1};
     if (words.empty()) {
         fail(0, "expected voices, such as \"pink/30 200+10/20\"");
@@ -145,17 +149,7 @@ void LineReader::readLine(std::string_view line) {
         return;
     }
     const std::string_view content = line.substr(0, line.find('#'));
-    std::vector<Word> words;
-    for (std::size_t at = 0; at < content.size();) {
-        const std::size_t begin = at;
-        while (at < content.size() && !isBlank(content[at])) {
-            ++at;
-        }
-        if (at > begin) {
-            words.push_back({content.substr(begin, at - begin), begin});
-        }
-        at += at < content.size() ? 1 : 0;
-    }
+    const std::vector<Word> words = split(content);
     if (words.empty()) {
         return;
     }

@@ -42,6 +42,8 @@ class LineReader {
         std::size_t entry;
     };
 
+    // The blank-separated words of `text`, with their offsets.
+    static std::vector<Word> split(std::string_view text);
     void readLine(std::string_view line);
     void readOptions(const std::vector<Word>& words);
     void readToneSet(const std::vector<Word>& words, std::size_t nameEnd);
