@@ -7,20 +7,23 @@
 #include <vector>
 
 #include "session/synth.h"
+#include "session/synth_block.h"
 
 namespace session {
 namespace {
 
-// Blocks of 32768 frames, four of them in turn: the synthesis fills one while the file
-// takes another, and memory stays the same however long the render.
-constexpr int kBlockFrames = 32768;
+// The synthesis thread moves the voices on (their phases and noise, which go one sample
+// after another) a block of 8192 frames ahead; this thread mixes each block and writes
+// four at a time. Four blocks in turn keep memory the same however long the render.
+constexpr int kBlockFrames = 8192;
 constexpr int kSlots = 4;
+constexpr int kBlocksPerWrite = 4;
 
 template <typename Sample>
 bool renderBlocks(const Timeline& timeline, const FileRenderJob& job, const SampleFormat& format,
                   SoundFile& file) {
-    std::vector<Sample> slots(static_cast<std::size_t>(kSlots) * 2 * kBlockFrames);
-    auto slot = [&](std::int64_t block) { return &slots[(block % kSlots) * 2 * kBlockFrames]; };
+    std::vector<SynthBlock> slots(kSlots);
+    std::vector<Sample> out(static_cast<std::size_t>(kBlocksPerWrite) * 2 * kBlockFrames);
     const std::int64_t blocks = (job.frames + kBlockFrames - 1) / kBlockFrames;
     auto framesOf = [&](std::int64_t block) {
         return static_cast<int>(
@@ -29,12 +32,12 @@ bool renderBlocks(const Timeline& timeline, const FileRenderJob& job, const Samp
 
     std::mutex mutex;
     std::condition_variable changed;
-    std::int64_t made = 0;   // blocks the synthesis has finished
-    std::int64_t taken = 0;  // blocks the file has taken
+    std::int64_t made = 0;   // blocks prepared
+    std::int64_t taken = 0;  // blocks mixed
     bool stop = false;       // a write failed: no more blocks are wanted
 
+    Synth synth(timeline, job.seed, format);
     std::thread maker([&] {
-        Synth synth(timeline, job.seed, format);
         for (std::int64_t b = 0; b < blocks; ++b) {
             {
                 std::unique_lock<std::mutex> lock(mutex);
@@ -43,7 +46,7 @@ bool renderBlocks(const Timeline& timeline, const FileRenderJob& job, const Samp
                     return;
                 }
             }
-            synth.Render(slot(b), framesOf(b));
+            synth.Prepare(slots[b % kSlots], framesOf(b));
             {
                 std::lock_guard<std::mutex> lock(mutex);
                 made = b + 1;
@@ -53,22 +56,32 @@ bool renderBlocks(const Timeline& timeline, const FileRenderJob& job, const Samp
     });
 
     bool ok = true;
+    int pending = 0;  // frames mixed into `out`, not yet written
     for (std::int64_t b = 0; b < blocks && ok; ++b) {
         {
             std::unique_lock<std::mutex> lock(mutex);
             changed.wait(lock, [&] { return made > b; });
         }
-        ok = file.Write(slot(b), framesOf(b));
+        Synth::Finish(slots[b % kSlots], &out[2 * static_cast<std::size_t>(pending)]);
+        pending += framesOf(b);
         {
             std::lock_guard<std::mutex> lock(mutex);
             taken = b + 1;
-            stop = !ok;
         }
         changed.notify_all();
-        if (ok && job.progress) {
-            job.progress(std::min(job.frames, (b + 1) * kBlockFrames));
+        if ((b + 1) % kBlocksPerWrite == 0 || b + 1 == blocks) {
+            ok = file.Write(out.data(), pending);
+            pending = 0;
+            if (ok && job.progress) {
+                job.progress(std::min(job.frames, (b + 1) * kBlockFrames));
+            }
         }
     }
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        stop = true;
+    }
+    changed.notify_all();
     maker.join();
     return ok;
 }

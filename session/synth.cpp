@@ -60,12 +60,12 @@ bool isNoise(VoiceKind kind) {
     return kind == VoiceKind::Pink || kind == VoiceKind::White || kind == VoiceKind::Brown;
 }
 
-// One phase over a block: where it is kept, its frequency, and where its value before each
-// step goes (nowhere when only moving on).
+// One phase over a block: where it is kept, its frequency, and which of a piece's rows of
+// values takes its value before each step.
 struct Chain {
     double* phase;
     const Ramp* frequency;
-    double* out;
+    int row;
 };
 
 // The phases are a chain of roundings, each from the one before, so each one advances
@@ -74,7 +74,7 @@ struct Chain {
 // no frequency in the group slides, each step is the same all along: with slope 0,
 // base + slope × k is base itself (frequencies are never -0), the value computed once.
 template <int N, bool Store, bool Sliding>
-void advanceGroup(const Chain* chains, double k0, double w, int frames) {
+void advanceGroup(const Chain* chains, double k0, double w, int frames, double* values) {
     double phase[N];
     Ramp frequency[N];
     double step[N];
@@ -83,7 +83,7 @@ void advanceGroup(const Chain* chains, double k0, double w, int frames) {
         phase[j] = *chains[j].phase;
         frequency[j] = *chains[j].frequency;
         step[j] = frequency[j].at(k0) * w;
-        out[j] = chains[j].out;
+        out[j] = Store ? values + chains[j].row * kMixBlock : nullptr;
     }
     double k = k0;
     for (int i = 0; i < frames; ++i, k += 1.0) {
@@ -104,32 +104,33 @@ void advanceGroup(const Chain* chains, double k0, double w, int frames) {
 }
 
 template <int N, bool Store>
-void advanceGroup(const Chain* chains, double k0, double w, int frames) {
+void advanceGroup(const Chain* chains, double k0, double w, int frames, double* values) {
     bool sliding = false;
     for (int j = 0; j < N; ++j) {
         sliding = sliding || chains[j].frequency->slope != 0.0;
     }
     if (sliding) {
-        advanceGroup<N, Store, true>(chains, k0, w, frames);
+        advanceGroup<N, Store, true>(chains, k0, w, frames, values);
     } else {
-        advanceGroup<N, Store, false>(chains, k0, w, frames);
+        advanceGroup<N, Store, false>(chains, k0, w, frames, values);
     }
 }
 
+// Keeps each phase before each step in `values` when Store.
 template <bool Store>
-void advance(const Chain* chains, int count, double k0, double w, int frames) {
+void advance(const Chain* chains, int count, double k0, double w, int frames, double* values) {
     for (; count >= 4; count -= 4, chains += 4) {
-        advanceGroup<4, Store>(chains, k0, w, frames);
+        advanceGroup<4, Store>(chains, k0, w, frames, values);
     }
     switch (count) {
         case 3:
-            advanceGroup<3, Store>(chains, k0, w, frames);
+            advanceGroup<3, Store>(chains, k0, w, frames, values);
             break;
         case 2:
-            advanceGroup<2, Store>(chains, k0, w, frames);
+            advanceGroup<2, Store>(chains, k0, w, frames, values);
             break;
         case 1:
-            advanceGroup<1, Store>(chains, k0, w, frames);
+            advanceGroup<1, Store>(chains, k0, w, frames, values);
             break;
         default:
             break;
@@ -167,12 +168,15 @@ struct Synth::State {
     bool fast = false;   // the fast mix can take this span
     double guard = 0.0;  // its guard (MixGuard)
 
-    // One block's worth per phase and per noise; the mix's view of them.
-    std::vector<double> phases;
-    std::vector<double> noise;
+    // How a piece of this span is laid out: a row of kMixBlock values for each phase and
+    // each noise, and the mix's tracks with their rows (rowA, rowB) in place of pointers.
     std::vector<Chain> chains;
+    std::vector<int> noiseRows;
     std::vector<MixTrack> mix;
+    std::vector<std::pair<int, int>> rows;
+    int rowCount = 0;
     std::vector<VoiceSample> samples;
+    SynthBlock own;  // Render's
 
     bool ended() const { return span >= timeline.spans.size() || position >= timeline.end; }
     const Span& current() const { return timeline.spans[span]; }
@@ -244,37 +248,33 @@ struct Synth::State {
     }
 
     void layOutBlock() {
-        std::size_t phaseCount = 0;
-        std::size_t noiseCount = 0;
-        for (const LiveVoice& v : voices) {
-            phaseCount += v.phases;
-            noiseCount += isNoise(v.kind) ? 1 : 0;
-        }
-        phases.assign(phaseCount * kMixBlock, 0.0);
-        noise.assign(noiseCount * kMixBlock, 0.0);
         chains.clear();
+        noiseRows.clear();
         mix.clear();
-        std::size_t p = 0;
-        std::size_t n = 0;
-        for (const LiveVoice& v : voices) {
+        rows.clear();
+        int row = 0;
+        for (LiveVoice& v : voices) {
             VoiceRun& run = runs[v.run];
             MixTrack t;
             t.kind = v.kind;
             t.ampBase = v.amplitude.base;
             t.ampSlope = v.amplitude.slope;
             if (isNoise(v.kind)) {
-                t.a = &noise[n++ * kMixBlock];
+                noiseRows.push_back(row);
+                rows.emplace_back(row, row);
+                ++row;
             } else {
                 double* own[2] = {&run.phaseA, &run.phaseB};
                 const Ramp* frequency[2] = {&v.frequencyA, &v.frequencyB};
-                for (int j = 0; j < v.phases; ++j, ++p) {
-                    chains.push_back({own[j], frequency[j], &phases[p * kMixBlock]});
+                for (int j = 0; j < v.phases; ++j) {
+                    chains.push_back({own[j], frequency[j], row + j});
                 }
-                t.a = chains[chains.size() - v.phases].out;
-                t.b = chains.back().out;
+                rows.emplace_back(row, row + v.phases - 1);
+                row += v.phases;
             }
             mix.push_back(t);
         }
+        rowCount = row;
         samples.assign(voices.size(), VoiceSample{});
     }
 
@@ -305,22 +305,23 @@ struct Synth::State {
         fast = fast && guard < 0.25;
     }
 
-    // Moves every voice on by `frames` (at most a block) from span position k0; keeps the
-    // phases and noise values of the block when `keep`.
-    void step(double k0, int frames, bool keep) {
+    // Moves every voice on by `frames` (at most a block) from span position k0, keeping
+    // the phases and noise values in the rows of `values` unless it is null.
+    void step(double k0, int frames, double* values) {
         const int count = static_cast<int>(chains.size());
-        if (keep) {
-            advance<true>(chains.data(), count, k0, radiansPerHertz, frames);
+        if (values != nullptr) {
+            advance<true>(chains.data(), count, k0, radiansPerHertz, frames, values);
         } else {
-            advance<false>(chains.data(), count, k0, radiansPerHertz, frames);
+            advance<false>(chains.data(), count, k0, radiansPerHertz, frames, nullptr);
         }
         std::size_t n = 0;
         for (const LiveVoice& v : voices) {
             if (isNoise(v.kind)) {
-                if (keep) {
-                    runs[v.run].noise.Fill(&noise[n++ * kMixBlock], frames);
+                NoiseRun& noise = runs[v.run].noise;
+                if (values != nullptr) {
+                    noise.Fill(values + noiseRows[n++] * kMixBlock, frames);
                 } else {
-                    runs[v.run].noise.Skip(frames);
+                    noise.Skip(frames);
                 }
             }
         }
@@ -355,18 +356,30 @@ struct Synth::State {
         }
     }
 
-    template <typename Out>
-    void fastFrames(Out* out, int frames) {
+    // Moves on over the next `frames` of the span, keeping what their mix needs.
+    void preparePiece(SynthBlock::Piece& piece, int frames) {
+        piece.frames = frames;
         const double k0 = static_cast<double>(position - current().begin);
-        step(k0, frames, true);
-        MixBlock block;
-        block.tracks = mix.data();
-        block.count = static_cast<int>(mix.size());
-        block.first = k0;
-        block.frames = frames;
-        block.format = format;
-        block.guard = guard;
-        MixFrames(block, out);
+        if (!fast) {
+            piece.kind = SynthBlock::Piece::Kind::Ready;
+            piece.ready.resize(2 * static_cast<std::size_t>(frames));
+            plainFrames(piece.ready.data(), frames);
+            return;
+        }
+        piece.kind = SynthBlock::Piece::Kind::Mix;
+        piece.values.resize(static_cast<std::size_t>(rowCount) * kMixBlock);
+        step(k0, frames, piece.values.data());
+        piece.tracks = mix;
+        for (std::size_t t = 0; t < mix.size(); ++t) {
+            piece.tracks[t].a = piece.values.data() + rows[t].first * kMixBlock;
+            piece.tracks[t].b = piece.values.data() + rows[t].second * kMixBlock;
+        }
+        piece.mix.tracks = piece.tracks.data();
+        piece.mix.count = static_cast<int>(piece.tracks.size());
+        piece.mix.first = k0;
+        piece.mix.frames = frames;
+        piece.mix.format = format;
+        piece.mix.guard = guard;
     }
 
     // How many of `wanted` frames from `position` lie in the current span, at most a block.
@@ -383,23 +396,54 @@ struct Synth::State {
         }
     }
 
-    template <typename Out>
-    void render(Out* out, int count) {
+    void prepare(SynthBlock& block, int count) {
+        block.count = 0;
         while (count > 0) {
+            if (block.pieces.size() <= static_cast<std::size_t>(block.count)) {
+                block.pieces.emplace_back();
+            }
+            SynthBlock::Piece& piece = block.pieces[block.count++];
             if (ended()) {
-                std::fill(out, out + 2 * static_cast<std::size_t>(count), Out{0});
+                piece.kind = SynthBlock::Piece::Kind::Silent;
+                piece.frames = count;
                 position += count;
                 return;
             }
             const int frames = inSpan(count);
-            if (fast) {
-                fastFrames(out, frames);
-            } else {
-                plainFrames(out, frames);
-            }
-            out += 2 * static_cast<std::size_t>(frames);
+            preparePiece(piece, frames);
             count -= frames;
             moved(frames);
+        }
+    }
+
+    template <typename Out>
+    static void finish(const SynthBlock& block, Out* out) {
+        for (int i = 0; i < block.count; ++i) {
+            const SynthBlock::Piece& piece = block.pieces[i];
+            const std::size_t samples = 2 * static_cast<std::size_t>(piece.frames);
+            switch (piece.kind) {
+                case SynthBlock::Piece::Kind::Silent:
+                    std::fill(out, out + samples, Out{0});
+                    break;
+                case SynthBlock::Piece::Kind::Ready:
+                    std::copy(piece.ready.begin(), piece.ready.begin() + samples, out);
+                    break;
+                case SynthBlock::Piece::Kind::Mix:
+                    MixFrames(piece.mix, out);
+                    break;
+            }
+            out += samples;
+        }
+    }
+
+    template <typename Out>
+    void render(Out* out, int count) {
+        while (count > 0) {
+            const int frames = std::min(count, kMixBlock);
+            prepare(own, frames);
+            finish(own, out);
+            out += 2 * static_cast<std::size_t>(frames);
+            count -= frames;
         }
     }
 
@@ -413,7 +457,7 @@ struct Synth::State {
                 return;
             }
             const int frames = inSpan(frame - position);
-            step(static_cast<double>(position - current().begin), frames, false);
+            step(static_cast<double>(position - current().begin), frames, nullptr);
             moved(frames);
         }
     }
@@ -439,6 +483,18 @@ void Synth::Render(std::int16_t* frames, int count) {
 
 void Synth::Render(std::int32_t* frames, int count) {
     m_state->render(frames, count);
+}
+
+void Synth::Prepare(SynthBlock& block, int count) {
+    m_state->prepare(block, count);
+}
+
+void Synth::Finish(const SynthBlock& block, std::int16_t* frames) {
+    State::finish(block, frames);
+}
+
+void Synth::Finish(const SynthBlock& block, std::int32_t* frames) {
+    State::finish(block, frames);
 }
 
 }  // namespace session

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "session/sample.h"
+#include "session/synth_block.h"
 #include "session/timeline.h"
 
 namespace session {
@@ -39,6 +40,13 @@ class Synth {
     // the timeline's end on are silence. The 16-bit form needs kPcm16, the other any format.
     void Render(std::int16_t* frames, int count);
     void Render(std::int32_t* frames, int count);
+
+    // Render in two halves, which may run on two threads one block apart: Prepare moves
+    // the voices on over the next `count` frames and keeps in `block` what their mix needs
+    // (the serial part: phases and noise); Finish then makes the frames from it.
+    void Prepare(SynthBlock& block, int count);
+    static void Finish(const SynthBlock& block, std::int16_t* frames);
+    static void Finish(const SynthBlock& block, std::int32_t* frames);
 
   private:
     struct State;
