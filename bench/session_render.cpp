@@ -2,7 +2,8 @@
 // isochronic one, with a twenty-minute slide in the middle) rendered to a 16-bit WAV file at
 // 44.1 kHz, three ways in turn in each run: `tovin-cli render`, sox synthesising an hour of
 // pink noise and two sines into the same format, and a plain write of a file of that size
-// (1 MiB at a time), the floor under any render. Each file is removed before its run, untimed.
+// (1 MiB at a time), the floor under any render. Before each of them, untimed, its file is
+// removed and the page cache written back (sync), so that none pays for another's writes.
 // Then checks that tovin's file holds exactly the reference samples (ReferenceFrame for every
 // frame) over three stretches: the first two minutes, two minutes within the slide and the
 // last two minutes.

@@ -157,13 +157,13 @@ template <int Groups>
 __attribute__((always_inline)) inline void fillGroups(const NoiseShape& shape, std::uint64_t key,
                                                       std::uint64_t& index, double* state,
                                                       double* out, int count) {
-    V4d pole[Groups > 0 ? Groups : 1];
-    V4d gain[Groups > 0 ? Groups : 1];
-    V4d s[Groups > 0 ? Groups : 1];
-    for (int g = 0; g < Groups; ++g) {
-        __builtin_memcpy(&pole[g], shape.pole + 4 * g, sizeof(V4d));
-        __builtin_memcpy(&gain[g], shape.gain + 4 * g, sizeof(V4d));
-        __builtin_memcpy(&s[g], state + 4 * g, sizeof(V4d));
+    V4d pole[Groups > 0 ? Groups : 1] = {};
+    V4d gain[Groups > 0 ? Groups : 1] = {};
+    V4d s[Groups > 0 ? Groups : 1] = {};
+    for (int k = 0; k < 4 * Groups; ++k) {
+        pole[k / 4][k % 4] = shape.pole[k];
+        gain[k / 4][k % 4] = shape.gain[k];
+        s[k / 4][k % 4] = state[k];
     }
     const double direct = shape.direct;
     for (int i = 0; i < count; ++i) {
@@ -179,8 +179,8 @@ __attribute__((always_inline)) inline void fillGroups(const NoiseShape& shape, s
         }
         out[i] = value;
     }
-    for (int g = 0; g < Groups; ++g) {
-        __builtin_memcpy(state + 4 * g, &s[g], sizeof(V4d));
+    for (int k = 0; k < 4 * Groups; ++k) {
+        state[k] = s[k / 4][k % 4];
     }
 }
 
