@@ -1,9 +1,12 @@
 // A timeline turned into interleaved stereo frames: any number at a time, from any frame.
 // The samples are those of ReferenceFrame (session/sample.h), with each voice's phases
-// carried from sample to sample: for a voice of frequency f at sample n (the track's
-// linear interpolation at n), the phase of sample n + 1 is phase + 2π f / rate, less 2π
-// once it reaches 2π. A voice starts at phase 0 and keeps its phases, and a noise its
-// generator and filter, from span to span while its track id stays the same.
+// carried from sample to sample. For a phase of frequency f(n) at sample n, the phase of
+// sample n + 1 is phase + f(n) × w (w = 2π / rate, computed once), less 2π once it reaches
+// 2π; within a span, f(n) = from + ((to - from) / (end - begin)) × (n - begin), and so is
+// the amplitude. A binaural voice's ears are two phases, of carrier + beat × 0.5 and
+// carrier - beat × 0.5 at each end of the span; an isochronic voice has its carrier's and
+// its pulse's. A voice starts at phase 0 and keeps its phases, and a noise its generator
+// and filter, from span to span while its track id stays the same.
 #pragma once
 
 #include <cstdint>
