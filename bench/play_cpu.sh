@@ -5,7 +5,8 @@
 # given tovin's own stream format (44.1 kHz, 16 bits, stereo, no dither), so that it sends
 # the server the same bytes, and as plain `play -n synth` (sox's defaults: 48 kHz, 32
 # bits). A second run does the same with the MIDI accompaniment on, FluidSynth included,
-# beside the first sox.
+# beside the first sox. A third run plays a session of four voices at once (pink noise, two
+# binaural voices and an isochronic one) beside sox's `play` of pink noise and two sines.
 # Usage: bench/play_cpu.sh [BUILD_DIR] [SECONDS]   (build, 30 s by default)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -52,5 +53,17 @@ wait_for_quiet
 streams_at_half_time &
 "$share" tovin-cli-midi "$cli" play --seconds "$seconds" --volume 100 \
   --midi --midi-volume 100 -- "${sox[@]}" 2> >(quiet_sox)
+wait
+report_load_after
+
+echo "== tovin-cli play --session (four voices) beside sox play of pink noise and two sines, $seconds s"
+printf '%s\n' "-SE" "a: pink/30 200+10/20 300@8/15 100-4/10" \
+  "b: pink/30 220+6/20 320@6/15 110-3/10" "00:00:00 a" "00:20:00 == a ->" "00:40:00 == b" \
+  "01:00:00 b" > "$runtime/four.sbg"
+wait_for_quiet
+streams_at_half_time &
+"$share" tovin-session "$cli" play --session "$runtime/four.sbg" --seconds "$seconds" \
+  --volume 100 -- sox-noise play -q -n synth "$seconds" pinknoise sine 205 sine 195 \
+  2> >(quiet_sox)
 wait
 report_load_after

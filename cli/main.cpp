@@ -4,9 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "cli/check.h"
 #include "cli/options.h"
 #include "cli/play.h"
 #include "cli/render.h"
+#include "cli/session_play.h"
+#include "cli/session_render.h"
 #include "platform/message_queue.h"
 
 int main(int argc, char** argv) {
@@ -26,10 +29,19 @@ int main(int argc, char** argv) {
         case cli::CommandLine::Kind::Render:
             // No window and no device: the render needs no event loop.
             return cli::RunRender(line.render);
+        case cli::CommandLine::Kind::SessionRender:
+            return cli::RunSessionRender(line.sessionRender);
+        case cli::CommandLine::Kind::Check:
+            return cli::RunCheck(line.check);
         case cli::CommandLine::Kind::Play:
+        case cli::CommandLine::Kind::SessionPlay:
             break;
     }
+    // Playing needs the event loop: device notifications arrive as posted messages.
     QCoreApplication app(argc, argv);
     plat::StartMessageQueue();
+    if (line.kind == cli::CommandLine::Kind::SessionPlay) {
+        return cli::RunSessionPlay(line.sessionPlay);
+    }
     return cli::RunPlay(line.play);
 }

@@ -1,6 +1,7 @@
 #include "cli/options.h"
 
 #include <cctype>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <set>
@@ -59,6 +60,64 @@ std::string hertz(long tenths) {
 std::string carrierRange() {
     return hertz(tone::kMinCarrier) + " to " + hertz(tone::kMaxCarrier);
 }
+
+// The longest time a session reaches (1000 days), in hours.
+constexpr long kMaxHours = 24000;
+
+// "h:mm:ss" (hours any number of digits up to kMaxHours; minutes and seconds one or two
+// digits, 0 to 59) as milliseconds.
+std::optional<std::int64_t> parseClock(const std::string& text) {
+    const auto first = text.find(':');
+    const auto second = first == std::string::npos ? first : text.find(':', first + 1);
+    if (second == std::string::npos) {
+        return std::nullopt;
+    }
+    const auto hours = parseWhole(text.substr(0, first), kMaxHours);
+    const std::string mm = text.substr(first + 1, second - first - 1);
+    const std::string ss = text.substr(second + 1);
+    const auto minutes = mm.size() <= 2 ? parseWhole(mm, 59) : std::nullopt;
+    const auto seconds = ss.size() <= 2 ? parseWhole(ss, 59) : std::nullopt;
+    if (!hours || !minutes || !seconds) {
+        return std::nullopt;
+    }
+    return ((*hours * 60 + *minutes) * 60 + *seconds) * 1000LL;
+}
+
+// A whole number from 0 to 2^64 - 1, checked before each digit so that it cannot wrap.
+std::optional<std::uint64_t> parseSeed(const std::string& text) {
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    std::uint64_t value = 0;
+    for (const char c : text) {
+        if (!std::isdigit(static_cast<unsigned char>(c))) {
+            return std::nullopt;
+        }
+        const auto digit = static_cast<std::uint64_t>(c - '0');
+        if (value > (UINT64_MAX - digit) / 10) {
+            return std::nullopt;
+        }
+        value = value * 10 + digit;
+    }
+    return value;
+}
+
+// The extension of a sound file, lower case: "wav", "flac", "ogg", or "" for any other.
+std::string soundFormat(const std::string& path) {
+    const auto dot = path.rfind('.');
+    const auto slash = path.rfind('/');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
+        return "";
+    }
+    std::string ext = path.substr(dot + 1);
+    for (char& c : ext) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return ext == "wav" || ext == "flac" || ext == "ogg" ? ext : "";
+}
+
+// Options of the fixed tone that have no meaning for a session.
+const char* const kToneOnly[] = {"--carrier", "--beat", "--midi", "--midi-volume", "--record-midi"};
 
 }  // namespace
 
@@ -185,13 +244,65 @@ std::string readLevel(const std::string& name, const std::string& value, int& ou
     return "";
 }
 
+// --session and --tones; "-" for any other option, "" when `source` took the value.
+std::string readSource(const std::string& name, const std::string& value, SessionSource& source) {
+    if (name == "--session") {
+        if (value.empty()) {
+            return "--session: expected a file name";
+        }
+        source.file = value;
+        return "";
+    }
+    if (name == "--tones") {
+        if (value.empty()) {
+            return "--tones: expected voices, such as \"pink/30 200+10/20\"";
+        }
+        source.tones = value;
+        return "";
+    }
+    return "-";
+}
+
+// A session comes from one source, and the fixed tone's own options do not apply to it.
+template <std::size_t N>
+std::string checkSource(const std::set<std::string>& seen, const char* const (&toneOnly)[N]) {
+    const bool file = seen.count("--session") != 0;
+    const bool tones = seen.count("--tones") != 0;
+    if (file && tones) {
+        return "--tones: not with --session (one or the other)";
+    }
+    if (!file && !tones) {
+        return "";
+    }
+    for (const char* option : toneOnly) {
+        if (seen.count(option) != 0) {
+            return std::string(option) + ": not with " + (file ? "--session" : "--tones");
+        }
+    }
+    return "";
+}
+
 CommandLine parsePlay(const std::vector<std::string>& args) {
     CommandLine result;
     PlayOptions& play = result.play;
     std::set<std::string> seen;
+    SessionPlayOptions& session = result.sessionPlay;
     const auto stop = readOptions(
-        args, {"--carrier", "--beat", "--volume", "--seconds", "--midi-volume", "--record-midi"},
-        {"--midi"}, {}, seen, [&play](const std::string& name, const std::string& value) {
+        args,
+        {"--carrier", "--beat", "--volume", "--seconds", "--midi-volume", "--record-midi",
+         "--session", "--tones", "--from"},
+        {"--midi"}, {}, seen, [&play, &session](const std::string& name, const std::string& value) {
+            if (const std::string error = readSource(name, value, session.source); error != "-") {
+                return error;
+            }
+            if (name == "--from") {
+                const auto ms = parseClock(value);
+                if (!ms) {
+                    return "--from: expected a time as hh:mm:ss, got " + shown(value);
+                }
+                session.fromMs = *ms;
+                return std::string();
+            }
             if (name == "--carrier") {
                 return readFrequency(name, value, play.carrier);
             }
@@ -221,6 +332,21 @@ CommandLine parsePlay(const std::vector<std::string>& args) {
     if (stop) {
         return *stop;
     }
+    if (const std::string error = checkSource(seen, kToneOnly); !error.empty()) {
+        return failure(error);
+    }
+    if (session.source.file || session.source.tones) {
+        if (session.source.tones && seen.count("--from") != 0) {
+            return failure("--from: only with --session");
+        }
+        session.volume = seen.count("--volume") != 0 ? play.volume : 100;
+        session.seconds = play.seconds;
+        result.kind = CommandLine::Kind::SessionPlay;
+        return result;
+    }
+    if (seen.count("--from") != 0) {
+        return failure("--from: only with --session");
+    }
     play.midi = seen.count("--midi") != 0;
     for (const char* midiOnly : {"--midi-volume", "--record-midi"}) {
         if (seen.count(midiOnly) != 0 && !play.midi) {
@@ -231,28 +357,129 @@ CommandLine parsePlay(const std::vector<std::string>& args) {
     return result;
 }
 
+// A session render's own options; "-" for any other option, "" when the value was taken.
+std::string readSessionRender(const std::string& name, const std::string& value,
+                              SessionRenderOptions& render) {
+    if (const std::string error = readSource(name, value, render.source); error != "-") {
+        return error;
+    }
+    if (name == "--length") {
+        const auto ms = parseClock(value);
+        if (!ms || *ms == 0) {
+            return "--length: expected a length as hh:mm:ss, more than zero, got " + shown(value);
+        }
+        render.lengthMs = *ms;
+    } else if (name == "--rate") {
+        const auto rate = parseWhole(value, 192000);
+        if (!rate || *rate < 8000) {
+            return "--rate: expected a sample rate from 8000 to 192000 Hz, got " + shown(value);
+        }
+        render.rate = static_cast<int>(*rate);
+    } else if (name == "--bits") {
+        if (value != "16" && value != "24") {
+            return "--bits: expected 16 or 24, got " + shown(value);
+        }
+        render.bits = value == "16" ? 16 : 24;
+    } else if (name == "--seed") {
+        const auto seed = parseSeed(value);
+        if (!seed) {
+            return "--seed: expected a whole number from 0 to 18446744073709551615, got " +
+                   shown(value);
+        }
+        render.seed = *seed;
+    } else {
+        return "-";
+    }
+    return "";
+}
+
 CommandLine parseRender(const std::vector<std::string>& args) {
     CommandLine result;
     RenderOptions& render = result.render;
+    SessionRenderOptions& session = result.sessionRender;
     std::set<std::string> seen;
+    std::string output = "-o";  // as the user spelled it
     // --output is the long spelling of -o.
-    const auto stop =
-        readOptions(args, {"--carrier", "--beat", "-o", "--output"}, {}, {{"--output", "-o"}}, seen,
-                    [&render](const std::string& name, const std::string& value) {
-                        if (name == "--carrier" || name == "--beat") {
-                            return readFrequency(
-                                name, value, name == "--carrier" ? render.carrier : render.beat);
-                        }
-                        if (value.empty()) {
-                            return name + ": expected a file name";
-                        }
-                        render.path = value;
-                        return std::string();
-                    });
+    const auto stop = readOptions(
+        args,
+        {"--carrier", "--beat", "-o", "--output", "--session", "--tones", "--length", "--rate",
+         "--bits", "--seed"},
+        {}, {{"--output", "-o"}}, seen,
+        [&render, &session, &output](const std::string& name, const std::string& value) {
+            if (const std::string error = readSessionRender(name, value, session); error != "-") {
+                return error;
+            }
+            if (name == "--carrier" || name == "--beat") {
+                return readFrequency(name, value,
+                                     name == "--carrier" ? render.carrier : render.beat);
+            }
+            if (value.empty()) {
+                return name + ": expected a file name";
+            }
+            render.path = value;
+            output = name;
+            return std::string();
+        });
     if (stop) {
         return *stop;
     }
-    result.kind = CommandLine::Kind::Render;
+    const char* const toneOnly[] = {"--carrier", "--beat"};
+    if (const std::string error = checkSource(seen, toneOnly); !error.empty()) {
+        return failure(error);
+    }
+    if (!session.source.file && !session.source.tones) {
+        for (const char* option : {"--length", "--rate", "--bits", "--seed"}) {
+            if (seen.count(option) != 0) {
+                return failure(std::string(option) + ": only with --session or --tones");
+            }
+        }
+        result.kind = CommandLine::Kind::Render;
+        return result;
+    }
+    if (seen.count("-o") == 0) {
+        return failure("-o: required with " +
+                       std::string(session.source.file ? "--session" : "--tones") +
+                       ": the file to write (.wav, .flac or .ogg)");
+    }
+    const std::string format = soundFormat(render.path);
+    if (format.empty()) {
+        return failure(output + ": expected a file name ending in .wav, .flac or .ogg, got " +
+                       shown(render.path));
+    }
+    if (session.source.tones && !session.lengthMs) {
+        return failure("--length: required with --tones, which play without end");
+    }
+    if (session.bits == 24 && format == "ogg") {
+        return failure("--bits: 24 is not possible with .ogg (Ogg Vorbis has no bit depth)");
+    }
+    session.path = render.path;
+    result.kind = CommandLine::Kind::SessionRender;
+    return result;
+}
+
+CommandLine parseCheck(const std::vector<std::string>& args) {
+    CommandLine result;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--help" || arg == "-h") {
+            result.kind = CommandLine::Kind::Help;
+            return result;
+        }
+        if (arg.size() > 1 && arg[0] == '-') {
+            return failure("unknown option " + shown(arg) + "; try 'tovin-cli --help'");
+        }
+        if (arg.empty()) {
+            return failure("check: expected a file name");
+        }
+        if (!result.check.file.empty()) {
+            return failure("check: expected one session file, got another: " + shown(arg));
+        }
+        result.check.file = arg;
+    }
+    if (result.check.file.empty()) {
+        return failure("check: expected a session file; try 'tovin-cli --help'");
+    }
+    result.kind = CommandLine::Kind::Check;
     return result;
 }
 
@@ -281,12 +508,19 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     if (command == "play") {
         return parsePlay(args);
     }
+    if (command == "check") {
+        return parseCheck(args);
+    }
     return failure("unknown command " + shown(command) + "; try 'tovin-cli --help'");
 }
 
 std::string UsageText() {
     return "usage: tovin-cli play [--carrier HZ] [--beat HZ] [--volume 0-100] [--seconds N]\n"
            "                      [--midi [--midi-volume 0-100] [--record-midi FILE]]\n"
+           "       tovin-cli play --session FILE [--volume 0-100] [--from hh:mm:ss]\n"
+           "                      [--seconds N]\n"
+           "       tovin-cli play --tones VOICES [--volume 0-100] [--seconds N]\n"
+           "       tovin-cli check FILE\n"
            "       tovin-cli --help | --version\n"
            "\n"
            "play      plays the binaural beat tone through the default sound device until\n"
@@ -304,7 +538,16 @@ std::string UsageText() {
            "                 MIDI volume, 0 to 100 (default 50)\n"
            "  --record-midi FILE\n"
            "                 writes every MIDI message sent to FILE, a Standard MIDI File,\n"
-           "                 when playing ends\n";
+           "                 when playing ends\n"
+           "  --session FILE plays a session file (*.sbg): its tone-sets, one after another\n"
+           "                 as its time lines say, until it ends, Ctrl-C or --seconds\n"
+           "  --tones VOICES plays one tone-set without end, e.g. \"pink/30 200+10/20\"\n"
+           "  --volume N     with --session or --tones: 0 to 100 (default 100)\n"
+           "  --from T       starts the session at T (hh:mm:ss) from its beginning\n"
+           "\n"
+           "check     reads a session file and prints what plays when: each tone-set's\n"
+           "          voices and levels and how it changes into the next; or its errors,\n"
+           "          each with its line and column, and exits with 2.\n";
 }
 
 std::string RenderUsageText() {
@@ -317,7 +560,20 @@ std::string RenderUsageText() {
            carrierRange() +
            " Hz in steps of 0.1 (default 150)\n"
            "  --beat HZ      beat, 0.0 to 50.0 Hz in steps of 0.1 (default 8)\n"
-           "  -o FILE        the file to write, replaced if it exists (default tovin.wav)\n";
+           "  -o FILE        the file to write, replaced if it exists (default tovin.wav)\n"
+           "\n"
+           "usage: tovin-cli render --session FILE -o OUT [--length hh:mm:ss] [--rate HZ]\n"
+           "                        [--bits 16|24] [--seed N]\n"
+           "       tovin-cli render --tones VOICES --length hh:mm:ss -o OUT [--rate HZ]\n"
+           "                        [--bits 16|24] [--seed N]\n"
+           "\n"
+           "          writes a session to OUT, whose extension names the format: .wav, .flac\n"
+           "          or .ogg (Ogg Vorbis).\n"
+           "  --length T     exactly this long: cuts the session short, or follows its end\n"
+           "                 with silence; needed when it plays without end\n"
+           "  --rate HZ      8000 to 192000 (default the session's -r, else 44100)\n"
+           "  --bits N       16 or 24 bits a sample (default 16; not for .ogg)\n"
+           "  --seed N       the noise generator's seed, 0 to 2^64-1 (default 0)\n";
 }
 
 }  // namespace cli

@@ -2,6 +2,7 @@
 // anything plays. Frequencies are read exactly, in tenths of a hertz.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,11 +25,41 @@ struct RenderOptions {
     std::string path = "tovin.wav";
 };
 
+// Where a session comes from: a session file, or one tone-set given on the command line
+// (--tones), which plays without end.
+struct SessionSource {
+    std::optional<std::string> file;
+    std::optional<std::string> tones;
+};
+
+struct SessionPlayOptions {
+    SessionSource source;
+    int volume = 100;             // 0-100, applied by the device to what it plays
+    std::int64_t fromMs = 0;      // --from
+    std::optional<long> seconds;  // --seconds
+};
+
+struct SessionRenderOptions {
+    SessionSource source;
+    std::string path;                      // -o, required; the extension names the format
+    std::optional<std::int64_t> lengthMs;  // --length
+    std::optional<int> rate;               // --rate; otherwise the session's -r, otherwise 44100
+    int bits = 16;                         // 16 or 24
+    std::uint64_t seed = 0;                // --seed
+};
+
+struct CheckOptions {
+    std::string file;
+};
+
 struct CommandLine {
-    enum class Kind { Play, Render, Help, Version, Error };
+    enum class Kind { Play, Render, SessionPlay, SessionRender, Check, Help, Version, Error };
     Kind kind = Kind::Error;
     PlayOptions play;
     RenderOptions render;
+    SessionPlayOptions sessionPlay;
+    SessionRenderOptions sessionRender;
+    CheckOptions check;
     std::string error;  // one line, for Kind::Error
 };
 

@@ -1,0 +1,62 @@
+#include "cli/session_play.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+#include <optional>
+
+#include "cli/clock_text.h"
+#include "cli/session_player.h"
+#include "cli/session_source.h"
+#include "cli/session_status.h"
+#include "cli/stop_signal.h"
+#include "platform/system.h"
+#include "session/timeline.h"
+
+namespace cli {
+
+int RunSessionPlay(const SessionPlayOptions& options) {
+    const std::optional<session::Session> session = LoadSession(options.source);
+    if (!session) {
+        return 2;
+    }
+    const int rate = session->rate.value_or(44100);
+    const session::Timeline timeline = session::BuildTimeline(*session, rate);
+    // Milliseconds to the nearest frame, halves up, as the timeline places its times.
+    const std::int64_t from = (options.fromMs * rate + 500) / 1000;
+    if (timeline.end != session::kEndless && from >= timeline.end) {
+        std::fprintf(stderr, "tovin-cli: --from: the session ends at %s\n",
+                     ClockTextMs(timeline.end, rate).c_str());
+        return 2;
+    }
+    std::int64_t end = timeline.end;
+    if (options.seconds) {
+        end =
+            std::min<std::int64_t>(end, from + static_cast<std::int64_t>(*options.seconds) * rate);
+    }
+    for (const std::string& line : session->descriptions) {
+        std::printf("%s\n", line.c_str());
+    }
+    std::fflush(stdout);
+
+    const bool live = plat::IsTerminal(1);
+    SessionPlayer player(timeline, from, end, options.volume, [&](std::int64_t frame) {
+        if (live) {
+            std::printf("\r%s\x1b[K", StatusLine(*session, timeline, frame).c_str());
+            std::fflush(stdout);
+        }
+    });
+    if (!player.Open()) {
+        plat::MessageBeep(plat::MB_ICONEXCLAMATION);
+        plat::MessageBoxA(0, "Error opening waveform audio device!", nullptr,
+                          plat::MB_OK | plat::MB_ICONEXCLAMATION);
+        return 1;
+    }
+    StopSignal stop([&player] { player.Stop(); });
+    QCoreApplication::exec();
+    if (live) {
+        std::printf("\n");
+    }
+    return 0;
+}
+
+}  // namespace cli

@@ -1,0 +1,98 @@
+#include "cli/session_render.h"
+
+#include <csignal>
+#include <cstdio>
+#include <optional>
+
+#include "cli/clock_text.h"
+#include "cli/progress_bar.h"
+#include "cli/session_source.h"
+#include "platform/system.h"
+#include "session/file_render.h"
+#include "session/timeline.h"
+
+namespace cli {
+namespace {
+
+// Milliseconds to the nearest frame, halves up, as the timeline places its times.
+std::int64_t framesOf(std::int64_t ms, int rate) {
+    return (ms * rate + 500) / 1000;
+}
+
+int report(const session::FileRenderResult& result, const std::string& shown, int rate) {
+    using Status = session::FileRenderResult::Status;
+    const std::string reason = result.fault.Reason();
+    switch (result.status) {
+        case Status::Complete:
+            return 0;
+        case Status::CannotCreate:
+            std::fprintf(stderr, "tovin-cli: cannot create %s: %s\n", shown.c_str(),
+                         reason.c_str());
+            return 1;
+        case Status::WriteFailed:
+            break;
+    }
+    if (result.framesStated) {
+        std::fprintf(stderr, "tovin-cli: writing %s failed after %s of sound: %s\n", shown.c_str(),
+                     ClockTextMs(*result.framesStated, rate).c_str(), reason.c_str());
+    } else {
+        std::fprintf(stderr, "tovin-cli: writing %s failed part way, the file ends there: %s\n",
+                     shown.c_str(), reason.c_str());
+    }
+    return 1;
+}
+
+}  // namespace
+
+int RunSessionRender(const SessionRenderOptions& options) {
+#ifdef SIGXFSZ
+    // Past a file-size limit the write fails and is reported, instead of the signal ending
+    // the program without a word.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
+    const std::optional<session::Session> session = LoadSession(options.source);
+    if (!session) {
+        return 2;
+    }
+    const int rate = options.rate.value_or(session->rate.value_or(44100));
+    if (!FitsRate(*session, rate)) {
+        return 2;
+    }
+    const std::optional<session::FileFormat> format = session::FormatOfPath(options.path);
+    const std::string shown = Printable(options.path);
+    if (!format) {
+        std::fprintf(stderr, "tovin-cli: -o: expected a .wav, .flac or .ogg file, got %s\n",
+                     shown.c_str());
+        return 2;
+    }
+    const session::Timeline timeline = session::BuildTimeline(*session, rate);
+    std::int64_t frames = timeline.end;
+    if (options.lengthMs) {
+        frames = framesOf(*options.lengthMs, rate);
+    } else if (timeline.end == session::kEndless) {
+        std::fprintf(stderr,
+                     "tovin-cli: the session plays without end (no -E): give its length with "
+                     "--length hh:mm:ss\n");
+        return 2;
+    }
+
+    session::FileRenderJob job;
+    job.path = options.path;
+    job.format = *format;
+    job.bits = options.bits;
+    job.seed = options.seed;
+    job.frames = frames;
+    std::optional<ProgressBar> bar;
+    if (plat::IsTerminal(1)) {
+        bar.emplace(shown, frames, rate);
+        bar->Show(0);
+        job.progress = [&bar](std::int64_t done) { bar->Show(done); };
+    }
+    const session::FileRenderResult result = session::RenderToFile(timeline, job);
+    if (bar) {
+        bar->Finish();
+    }
+    return report(result, shown, rate);
+}
+
+}  // namespace cli

@@ -1,0 +1,60 @@
+#include "session/decimal.h"
+
+#include <charconv>
+#include <cstdio>
+
+namespace session {
+namespace {
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+}  // namespace
+
+DecimalRead ReadDecimal(std::string_view text) {
+    DecimalRead read;
+    std::size_t end = 0;
+    while (end < text.size() && isDigit(text[end])) {
+        ++end;
+    }
+    const std::size_t whole = end;
+    if (end < text.size() && text[end] == '.') {
+        ++end;
+        const std::size_t fraction = end;
+        while (end < text.size() && isDigit(text[end])) {
+            ++end;
+        }
+        if (end == fraction) {
+            read.error = whole == 0 ? "expected a number" : "expected digits after '.'";
+            return read;
+        }
+    } else if (whole == 0) {
+        read.error = end < text.size() && text[end] == '-' ? "numbers are never negative"
+                                                           : "expected a number";
+        return read;
+    }
+    if (end > kMaxDecimalLength) {
+        read.error = "a number of more than 20 characters";
+        return read;
+    }
+    // from_chars rounds correctly and ignores the locale: the same double everywhere.
+    std::from_chars(text.data(), text.data() + end, read.value, std::chars_format::fixed);
+    read.length = end;
+    return read;
+}
+
+std::string FormatDecimal(double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.3f", value);
+    std::string out(text);
+    while (out.back() == '0') {
+        out.pop_back();
+    }
+    if (out.back() == '.') {
+        out.pop_back();
+    }
+    return out == "-0" ? "0" : out;
+}
+
+}  // namespace session

@@ -1,0 +1,30 @@
+// Session files and --tones text to a Session. Nothing in a file is silently ignored:
+// whatever is not understood is an error naming its line and column.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "session/session.h"
+
+namespace session {
+
+struct ReadResult {
+    std::optional<Session> session;  // set when there are no errors
+    // Each error as the user sees it: "FILE:LINE:COLUMN: message", then the line itself
+    // and a caret under the column, as three lines joined by '\n' (no final newline).
+    std::vector<std::string> errors;
+};
+
+// `name` is the file's name as messages give it.
+ReadResult ReadSessionText(const std::string& text, const std::string& name);
+
+// Reads the file; one that cannot be read is an error "FILE: cannot read: reason".
+ReadResult ReadSessionFile(const std::string& path);
+
+// The voices of one tone-set, as after "NAME:" in a file ("pink/30 200+10/20"), as a
+// session of one entry that plays without end. Errors name the column in `voices`.
+ReadResult ReadTones(const std::string& voices);
+
+}  // namespace session

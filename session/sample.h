@@ -1,0 +1,49 @@
+// What one sample of a session is. Everything faster in the synthesis must come out
+// exactly as ReferenceFrame makes it from the same inputs.
+#pragma once
+
+#include <cstdint>
+
+#include "session/session.h"
+
+namespace session {
+
+// The integer format of a render: the mixed value times fullScale, truncated toward zero
+// and clamped to [low, high].
+struct SampleFormat {
+    double fullScale;
+    std::int32_t low;
+    std::int32_t high;
+};
+constexpr SampleFormat kPcm16{32767.0, -32768, 32767};
+constexpr SampleFormat kPcm24{8388607.0, -8388608, 8388607};
+
+// The nearest doubles to π and 2π: the wrap of every phase and the half period of the
+// isochronic pulse.
+constexpr double kPi = 3.141592653589793;
+constexpr double kTwoPi = 6.283185307179586;
+
+// One voice at one sample, as the mix takes it.
+struct VoiceSample {
+    VoiceKind kind = VoiceKind::None;
+    double amplitude = 0.0;  // fraction of full scale
+    double phaseA = 0.0;     // Binaural: the left ear; Tone and Isochronic: the carrier
+    double phaseB = 0.0;     // Binaural: the right ear; Isochronic: the pulse
+    double noise = 0.0;      // Pink, White, Brown: the noise's value at this sample
+};
+
+// The integer sample of a mixed value: round toward zero of mixed × fullScale, clamped.
+std::int32_t ToSample(double mixed, const SampleFormat& format);
+
+// The reference of what a frame is. For each ear, starting from 0.0 and adding one term
+// per voice in the given (slot) order, left to right:
+//   Binaural    amplitude × sin(phaseA) to the left, amplitude × sin(phaseB) to the right
+//   Tone        amplitude × sin(phaseA) to both
+//   Isochronic  (amplitude × gain) × sin(phaseA) to both, gain = sin(phaseB)² while
+//               phaseB < π and 0 from π to 2π: one smooth pulse in the first half period
+//   noise       amplitude × noise to both
+// with sin the runtime library's, all in double; then each ear's sum goes through ToSample.
+void ReferenceFrame(const VoiceSample* voices, int count, const SampleFormat& format,
+                    std::int32_t& left, std::int32_t& right);
+
+}  // namespace session

@@ -1,0 +1,500 @@
+#include "session/synth.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "session/fast_mix.h"
+#include "session/noise.h"
+
+namespace session {
+namespace {
+
+// A value that moves linearly over a span: base + slope × k at the span's position k
+// (the sample index less the span's first), with slope = (to - from) / (end - begin).
+struct Ramp {
+    double base = 0.0;
+    double slope = 0.0;
+    double at(double k) const { return base + slope * k; }
+};
+
+Ramp ramp(double from, double to, const Span& span) {
+    // An endless span holds its values.
+    if (span.end == kEndless) {
+        return {from, 0.0};
+    }
+    return {from, (to - from) / static_cast<double>(span.end - span.begin)};
+}
+
+// One phase's move to the next sample: the wrap takes 2π away once, when the phase has
+// reached it.
+inline double nextPhase(double phase, double step) {
+    phase += step;
+    // Rare (once a period): laid out so that the usual path takes no jump.
+    if (__builtin_expect(phase >= kTwoPi, 0)) {
+        phase -= kTwoPi;
+    }
+    return phase;
+}
+
+// What a voice carries from sample to sample, and from span to span while its track id
+// stays the same.
+struct VoiceRun {
+    int id = -1;
+    double phaseA = 0.0;
+    double phaseB = 0.0;
+    NoiseRun noise;
+};
+
+// A voice over the current span.
+struct LiveVoice {
+    VoiceKind kind = VoiceKind::None;
+    Ramp amplitude;
+    Ramp frequencyA;  // Binaural: left; Tone, Isochronic: the carrier
+    Ramp frequencyB;  // Binaural: right; Isochronic: the pulse
+    int phases = 0;   // how many phases it carries: 0 (a noise), 1 or 2
+    std::size_t run = 0;
+};
+
+bool isNoise(VoiceKind kind) {
+    return kind == VoiceKind::Pink || kind == VoiceKind::White || kind == VoiceKind::Brown;
+}
+
+// One phase over a block: where it is kept, its frequency, and which of a piece's rows of
+// values takes its value before each step.
+struct Chain {
+    double* phase;
+    const Ramp* frequency;
+    int row;
+};
+
+// The phases are a chain of roundings, each from the one before, so each one advances
+// sample by sample; advancing several side by side lets the processor overlap them.
+// k0 is the span position of the first frame; w turns hertz into radians per sample. When
+// no frequency in the group slides, each step is the same all along: with slope 0,
+// base + slope × k is base itself (frequencies are never -0), the value computed once.
+template <int N, bool Store, bool Sliding>
+void advanceGroup(const Chain* chains, double k0, double w, int frames, double* values) {
+    double phase[N];
+    Ramp frequency[N];
+    double step[N];
+    double* out[N];
+    for (int j = 0; j < N; ++j) {
+        phase[j] = *chains[j].phase;
+        frequency[j] = *chains[j].frequency;
+        step[j] = frequency[j].at(k0) * w;
+        out[j] = Store ? values + chains[j].row * kMixBlock : nullptr;
+    }
+    double k = k0;
+    for (int i = 0; i < frames; ++i, k += 1.0) {
+#pragma GCC unroll 4
+        for (int j = 0; j < N; ++j) {
+            if constexpr (Store) {
+                out[j][i] = phase[j];
+            }
+            if constexpr (Sliding) {
+                step[j] = frequency[j].at(k) * w;
+            }
+            phase[j] = nextPhase(phase[j], step[j]);
+        }
+    }
+    for (int j = 0; j < N; ++j) {
+        *chains[j].phase = phase[j];
+    }
+}
+
+template <int N, bool Store>
+void advanceGroup(const Chain* chains, double k0, double w, int frames, double* values) {
+    bool sliding = false;
+    for (int j = 0; j < N; ++j) {
+        sliding = sliding || chains[j].frequency->slope != 0.0;
+    }
+    if (sliding) {
+        advanceGroup<N, Store, true>(chains, k0, w, frames, values);
+    } else {
+        advanceGroup<N, Store, false>(chains, k0, w, frames, values);
+    }
+}
+
+// Keeps each phase before each step in `values` when Store.
+template <bool Store>
+void advance(const Chain* chains, int count, double k0, double w, int frames, double* values) {
+    for (; count >= 4; count -= 4, chains += 4) {
+        advanceGroup<4, Store>(chains, k0, w, frames, values);
+    }
+    switch (count) {
+        case 3:
+            advanceGroup<3, Store>(chains, k0, w, frames, values);
+            break;
+        case 2:
+            advanceGroup<2, Store>(chains, k0, w, frames, values);
+            break;
+        case 1:
+            advanceGroup<1, Store>(chains, k0, w, frames, values);
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace
+
+struct Synth::State {
+    State(const Timeline& t, std::uint64_t s, const SampleFormat& f, Method m)
+        : timeline(t),
+          seed(s),
+          format(f),
+          method(m),
+          radiansPerHertz(kTwoPi / t.rate),
+          pink(DesignNoise(VoiceKind::Pink, t.rate)),
+          white(DesignNoise(VoiceKind::White, t.rate)),
+          brown(DesignNoise(VoiceKind::Brown, t.rate)) {
+        restart();
+    }
+
+    const Timeline& timeline;
+    const std::uint64_t seed;
+    const SampleFormat format;
+    const Method method;
+    const double radiansPerHertz;  // 2π / rate: a frequency times this is a phase step
+    const NoiseShape pink;
+    const NoiseShape white;
+    const NoiseShape brown;
+
+    std::int64_t position = 0;
+    std::size_t span = 0;  // the span holding `position`; past the last at the end
+    std::vector<VoiceRun> runs;
+    std::vector<LiveVoice> voices;
+    bool fast = false;   // the fast mix can take this span
+    double guard = 0.0;  // its guard (MixGuard)
+
+    // How a piece of this span is laid out: a row of kMixBlock values for each phase and
+    // each noise, and the mix's tracks with their rows (rowA, rowB) in place of pointers.
+    std::vector<Chain> chains;
+    std::vector<int> noiseRows;
+    std::vector<MixTrack> mix;
+    std::vector<std::pair<int, int>> rows;
+    int rowCount = 0;
+    std::vector<VoiceSample> samples;
+    SynthBlock own;  // Render's
+
+    bool ended() const { return span >= timeline.spans.size() || position >= timeline.end; }
+    const Span& current() const { return timeline.spans[span]; }
+
+    void restart() {
+        position = 0;
+        span = 0;
+        runs.clear();
+        enterSpan();
+    }
+
+    const NoiseShape& shapeOf(VoiceKind kind) const {
+        return kind == VoiceKind::Pink ? pink : kind == VoiceKind::Brown ? brown : white;
+    }
+
+    // Lays out the current span's voices, each with the run its track id had in the span
+    // before, or a fresh one.
+    void enterSpan() {
+        voices.clear();
+        if (ended()) {
+            runs.clear();
+            return;
+        }
+        const Span& s = current();
+        std::vector<VoiceRun> next;
+        next.reserve(s.tracks.size());
+        for (const Track& track : s.tracks) {
+            auto carried = std::find_if(runs.begin(), runs.end(),
+                                        [&](const VoiceRun& r) { return r.id == track.id; });
+            if (carried != runs.end()) {
+                next.push_back(*carried);
+            } else {
+                VoiceRun fresh;
+                fresh.id = track.id;
+                if (isNoise(track.kind)) {
+                    fresh.noise = NoiseRun(&shapeOf(track.kind), NoiseKey(seed, track.id));
+                }
+                next.push_back(fresh);
+            }
+            LiveVoice v;
+            v.kind = track.kind;
+            v.run = next.size() - 1;
+            v.amplitude = ramp(track.from.amplitude, track.to.amplitude, s);
+            switch (track.kind) {
+                case VoiceKind::Binaural:
+                    v.phases = 2;
+                    v.frequencyA = ramp(track.from.carrier + track.from.beat * 0.5,
+                                        track.to.carrier + track.to.beat * 0.5, s);
+                    v.frequencyB = ramp(track.from.carrier - track.from.beat * 0.5,
+                                        track.to.carrier - track.to.beat * 0.5, s);
+                    break;
+                case VoiceKind::Tone:
+                    v.phases = 1;
+                    v.frequencyA = ramp(track.from.carrier, track.to.carrier, s);
+                    break;
+                case VoiceKind::Isochronic:
+                    v.phases = 2;
+                    v.frequencyA = ramp(track.from.carrier, track.to.carrier, s);
+                    v.frequencyB = ramp(track.from.pulse, track.to.pulse, s);
+                    break;
+                default:
+                    break;
+            }
+            voices.push_back(v);
+        }
+        runs = std::move(next);
+        layOutBlock();
+        judgeSpan();
+    }
+
+    void layOutBlock() {
+        chains.clear();
+        noiseRows.clear();
+        mix.clear();
+        rows.clear();
+        int row = 0;
+        for (LiveVoice& v : voices) {
+            VoiceRun& run = runs[v.run];
+            MixTrack t;
+            t.kind = v.kind;
+            t.ampBase = v.amplitude.base;
+            t.ampSlope = v.amplitude.slope;
+            if (isNoise(v.kind)) {
+                noiseRows.push_back(row);
+                rows.emplace_back(row, row);
+                ++row;
+            } else {
+                double* own[2] = {&run.phaseA, &run.phaseB};
+                const Ramp* frequency[2] = {&v.frequencyA, &v.frequencyB};
+                for (int j = 0; j < v.phases; ++j) {
+                    chains.push_back({own[j], frequency[j], row + j});
+                }
+                rows.emplace_back(row, row + v.phases - 1);
+                row += v.phases;
+            }
+            mix.push_back(t);
+        }
+        rowCount = row;
+        samples.assign(voices.size(), VoiceSample{});
+    }
+
+    // The fast mix takes a span whose phases stay in [0, 2π]: they start there and every
+    // step is below π (a frequency below half the rate). The steps move linearly, so the
+    // span's two ends bound them.
+    void judgeSpan() {
+        const Span& s = current();
+        const double last = s.end == kEndless ? 0.0 : static_cast<double>(s.end - s.begin - 1);
+        fast = method == Method::Fast;
+        std::vector<GuardTerm> terms;
+        for (const LiveVoice& v : voices) {
+            const VoiceRun& run = runs[v.run];
+            const Ramp* frequency[2] = {&v.frequencyA, &v.frequencyB};
+            const double phase[2] = {run.phaseA, run.phaseB};
+            for (int j = 0; j < v.phases; ++j) {
+                const double a = frequency[j]->at(0.0) * radiansPerHertz;
+                const double b = frequency[j]->at(last) * radiansPerHertz;
+                const bool inRange = phase[j] >= 0.0 && phase[j] <= kTwoPi;
+                fast = fast && inRange && a >= 0.0 && b >= 0.0 && a < 3.0 && b < 3.0;
+            }
+            const double amplitude =
+                std::max(std::abs(v.amplitude.at(0.0)), std::abs(v.amplitude.at(last)));
+            terms.push_back({v.kind, amplitude, isNoise(v.kind) ? shapeOf(v.kind).peak : 1.0});
+        }
+        guard = MixGuard(terms.data(), static_cast<int>(terms.size()), format);
+        // Beyond half a unit the guard would no longer tell one whole number from the next.
+        fast = fast && guard < 0.25;
+    }
+
+    // Moves every voice on by `frames` (at most a block) from span position k0, keeping
+    // the phases and noise values in the rows of `values` unless it is null.
+    void step(double k0, int frames, double* values) {
+        const int count = static_cast<int>(chains.size());
+        if (values != nullptr) {
+            advance<true>(chains.data(), count, k0, radiansPerHertz, frames, values);
+        } else {
+            advance<false>(chains.data(), count, k0, radiansPerHertz, frames, nullptr);
+        }
+        std::size_t n = 0;
+        for (const LiveVoice& v : voices) {
+            if (isNoise(v.kind)) {
+                NoiseRun& noise = runs[v.run].noise;
+                if (values != nullptr) {
+                    noise.Fill(values + noiseRows[n++] * kMixBlock, frames);
+                } else {
+                    noise.Skip(frames);
+                }
+            }
+        }
+    }
+
+    template <typename Out>
+    void plainFrames(Out* out, int frames) {
+        const double k0 = static_cast<double>(position - current().begin);
+        for (int i = 0; i < frames; ++i) {
+            const double k = k0 + i;
+            for (std::size_t j = 0; j < voices.size(); ++j) {
+                const LiveVoice& v = voices[j];
+                VoiceRun& run = runs[v.run];
+                VoiceSample& s = samples[j];
+                s.kind = v.kind;
+                s.amplitude = v.amplitude.at(k);
+                s.phaseA = run.phaseA;
+                s.phaseB = run.phaseB;
+                s.noise = isNoise(v.kind) ? run.noise.Next() : 0.0;
+                if (v.phases >= 1) {
+                    run.phaseA = nextPhase(run.phaseA, v.frequencyA.at(k) * radiansPerHertz);
+                }
+                if (v.phases == 2) {
+                    run.phaseB = nextPhase(run.phaseB, v.frequencyB.at(k) * radiansPerHertz);
+                }
+            }
+            std::int32_t left;
+            std::int32_t right;
+            ReferenceFrame(samples.data(), static_cast<int>(samples.size()), format, left, right);
+            out[2 * i] = static_cast<Out>(left);
+            out[2 * i + 1] = static_cast<Out>(right);
+        }
+    }
+
+    // Moves on over the next `frames` of the span, keeping what their mix needs.
+    void preparePiece(SynthBlock::Piece& piece, int frames) {
+        piece.frames = frames;
+        const double k0 = static_cast<double>(position - current().begin);
+        if (!fast) {
+            piece.kind = SynthBlock::Piece::Kind::Ready;
+            piece.ready.resize(2 * static_cast<std::size_t>(frames));
+            plainFrames(piece.ready.data(), frames);
+            return;
+        }
+        piece.kind = SynthBlock::Piece::Kind::Mix;
+        piece.values.resize(static_cast<std::size_t>(rowCount) * kMixBlock);
+        step(k0, frames, piece.values.data());
+        piece.tracks = mix;
+        for (std::size_t t = 0; t < mix.size(); ++t) {
+            piece.tracks[t].a = piece.values.data() + rows[t].first * kMixBlock;
+            piece.tracks[t].b = piece.values.data() + rows[t].second * kMixBlock;
+        }
+        piece.mix.tracks = piece.tracks.data();
+        piece.mix.count = static_cast<int>(piece.tracks.size());
+        piece.mix.first = k0;
+        piece.mix.frames = frames;
+        piece.mix.format = format;
+        piece.mix.guard = guard;
+    }
+
+    // How many of `wanted` frames from `position` lie in the current span, at most a block.
+    int inSpan(std::int64_t wanted) const {
+        const std::int64_t left = std::min(current().end, timeline.end) - position;
+        return static_cast<int>(std::min<std::int64_t>({wanted, left, kMixBlock}));
+    }
+
+    void moved(int frames) {
+        position += frames;
+        if (!ended() && position >= current().end) {
+            ++span;
+            enterSpan();
+        }
+    }
+
+    void prepare(SynthBlock& block, int count) {
+        block.count = 0;
+        while (count > 0) {
+            if (block.pieces.size() <= static_cast<std::size_t>(block.count)) {
+                block.pieces.emplace_back();
+            }
+            SynthBlock::Piece& piece = block.pieces[block.count++];
+            if (ended()) {
+                piece.kind = SynthBlock::Piece::Kind::Silent;
+                piece.frames = count;
+                position += count;
+                return;
+            }
+            const int frames = inSpan(count);
+            preparePiece(piece, frames);
+            count -= frames;
+            moved(frames);
+        }
+    }
+
+    template <typename Out>
+    static void finish(const SynthBlock& block, Out* out) {
+        for (int i = 0; i < block.count; ++i) {
+            const SynthBlock::Piece& piece = block.pieces[i];
+            const std::size_t samples = 2 * static_cast<std::size_t>(piece.frames);
+            switch (piece.kind) {
+                case SynthBlock::Piece::Kind::Silent:
+                    std::fill(out, out + samples, Out{0});
+                    break;
+                case SynthBlock::Piece::Kind::Ready:
+                    std::copy(piece.ready.begin(), piece.ready.begin() + samples, out);
+                    break;
+                case SynthBlock::Piece::Kind::Mix:
+                    MixFrames(piece.mix, out);
+                    break;
+            }
+            out += samples;
+        }
+    }
+
+    template <typename Out>
+    void render(Out* out, int count) {
+        while (count > 0) {
+            const int frames = std::min(count, kMixBlock);
+            prepare(own, frames);
+            finish(own, out);
+            out += 2 * static_cast<std::size_t>(frames);
+            count -= frames;
+        }
+    }
+
+    void seek(std::int64_t frame) {
+        if (frame < position) {
+            restart();
+        }
+        while (position < frame) {
+            if (ended()) {
+                position = frame;
+                return;
+            }
+            const int frames = inSpan(frame - position);
+            step(static_cast<double>(position - current().begin), frames, nullptr);
+            moved(frames);
+        }
+    }
+};
+
+Synth::Synth(const Timeline& timeline, std::uint64_t seed, const SampleFormat& format,
+             Method method)
+    : m_state(std::make_unique<State>(timeline, seed, format, method)) {}
+
+Synth::~Synth() = default;
+
+std::int64_t Synth::Position() const {
+    return m_state->position;
+}
+
+void Synth::Seek(std::int64_t frame) {
+    m_state->seek(frame);
+}
+
+void Synth::Render(std::int16_t* frames, int count) {
+    m_state->render(frames, count);
+}
+
+void Synth::Render(std::int32_t* frames, int count) {
+    m_state->render(frames, count);
+}
+
+void Synth::Prepare(SynthBlock& block, int count) {
+    m_state->prepare(block, count);
+}
+
+void Synth::Finish(const SynthBlock& block, std::int16_t* frames) {
+    State::finish(block, frames);
+}
+
+void Synth::Finish(const SynthBlock& block, std::int32_t* frames) {
+    State::finish(block, frames);
+}
+
+}  // namespace session

@@ -1,0 +1,59 @@
+// A timeline turned into interleaved stereo frames: any number at a time, from any frame.
+// The samples are those of ReferenceFrame (session/sample.h), with each voice's phases
+// carried from sample to sample. For a phase of frequency f(n) at sample n, the phase of
+// sample n + 1 is phase + f(n) × w (w = 2π / rate, computed once), less 2π once it reaches
+// 2π; within a span, f(n) = from + ((to - from) / (end - begin)) × (n - begin), and so is
+// the amplitude. A binaural voice's ears are two phases, of carrier + beat × 0.5 and
+// carrier - beat × 0.5 at each end of the span; an isochronic voice has its carrier's and
+// its pulse's. A voice starts at phase 0 and keeps its phases, and a noise its generator
+// and filter, from span to span while its track id stays the same.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "session/sample.h"
+#include "session/synth_block.h"
+#include "session/timeline.h"
+
+namespace session {
+
+class Synth {
+  public:
+    enum class Method {
+        Fast,   // the polynomial mix where it decides every sample, the reference elsewhere
+        Plain,  // ReferenceFrame for every frame: the definition, kept for comparison
+    };
+
+    // The timeline must outlive the synthesis. `seed` chooses the noise.
+    Synth(const Timeline& timeline, std::uint64_t seed, const SampleFormat& format,
+          Method method = Method::Fast);
+    ~Synth();
+    Synth(const Synth&) = delete;
+    Synth& operator=(const Synth&) = delete;
+
+    // The frame the next Render starts with.
+    std::int64_t Position() const;
+
+    // Moves to `frame` exactly as if every frame before it had been rendered: the phases
+    // and the noise move on sample by sample, but no sine is computed.
+    void Seek(std::int64_t frame);
+
+    // Writes `count` frames (left, right) from Position() and moves past them. Frames from
+    // the timeline's end on are silence. The 16-bit form needs kPcm16, the other any format.
+    void Render(std::int16_t* frames, int count);
+    void Render(std::int32_t* frames, int count);
+
+    // Render in two halves, which may run on two threads one block apart: Prepare moves
+    // the voices on over the next `count` frames and keeps in `block` what their mix needs
+    // (the serial part: phases and noise); Finish then makes the frames from it.
+    void Prepare(SynthBlock& block, int count);
+    static void Finish(const SynthBlock& block, std::int16_t* frames);
+    static void Finish(const SynthBlock& block, std::int32_t* frames);
+
+  private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};
+
+}  // namespace session

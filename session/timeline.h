@@ -1,0 +1,77 @@
+// A session laid out in samples for one sample rate: what sounds over every range of
+// samples, and how each voice moves within it. The synthesis (session/synth.h) needs
+// nothing else; `check` and the player's status line read the periods.
+#pragma once
+
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+#include "session/session.h"
+
+namespace session {
+
+// The end of a session that plays on without end.
+constexpr std::int64_t kEndless = std::numeric_limits<std::int64_t>::max();
+
+// A voice at one instant. Frequencies in hertz; amplitude as a fraction of full scale
+// (0 to 1), after the scaling of a set whose amplitudes add up to more than 100.
+struct VoiceState {
+    double carrier = 0.0;
+    double beat = 0.0;   // Binaural: left = carrier + beat / 2, right = carrier - beat / 2
+    double pulse = 0.0;  // Isochronic
+    double amplitude = 0.0;
+};
+
+// One voice over one span. Every parameter moves linearly with the sample index from
+// `from` at the span's first sample to `to` at its end (the first sample after it):
+// at sample n, value = from + (to - from) * (n - begin) / (end - begin). In an endless
+// span `from` and `to` are equal.
+struct Track {
+    // A track in the next span with the same id is the same voice going on: it keeps its
+    // phase (and a noise its generator and filter state). A new id starts afresh.
+    int id = 0;
+    VoiceKind kind = VoiceKind::None;  // never None
+    VoiceState from;
+    VoiceState to;
+};
+
+// A range of samples [begin, end) over which every voice moves linearly. Spans follow
+// one another without gaps from sample 0; the last ends at the session's end, or at
+// kEndless.
+struct Span {
+    std::int64_t begin = 0;
+    std::int64_t end = 0;
+    std::vector<Track> tracks;  // in slot order; a crossfade has an old and a new per slot
+};
+
+enum class Change {
+    Hold,       // nothing follows: the last entry of a session, or an endless one
+    Crossfade,  // old voices fade out as new ones fade in (voices that stay just move)
+    Slide,      // voices of the same kind move to their new values
+    Silence,    // the old set fades to silence, then the new one fades in
+};
+
+// One entry's time on the timeline, and how its set turns into the next entry's.
+struct Period {
+    int entry = 0;           // index into Session::entries
+    std::int64_t begin = 0;  // the entry's time, in samples
+    std::int64_t end = 0;    // the next entry's time, the session's end, or kEndless
+    Change change = Change::Hold;
+    std::int64_t changeBegin = 0;  // the window of the change into the next set
+    std::int64_t changeEnd = 0;
+};
+
+struct Timeline {
+    int rate = 44100;
+    std::int64_t end = kEndless;  // in samples: the session's end, or kEndless
+    std::vector<Span> spans;
+    std::vector<Period> periods;
+    std::vector<double> setScale;  // per Session::sets: 1, or 100 / (sum of amplitudes)
+};
+
+// Lays the session out at `rate` samples per second (8000 to 192000). Times in
+// milliseconds become the nearest sample (halves round up).
+Timeline BuildTimeline(const Session& session, int rate);
+
+}  // namespace session

@@ -1,0 +1,22 @@
+// One voice as a tone-set line writes it: "-", "200+10/20", "300@8/15", "pink/40".
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "session/session.h"
+
+namespace session {
+
+struct VoiceRead {
+    Voice voice;
+    std::string error;       // empty when the voice was read
+    std::size_t offset = 0;  // where in the word the error is
+};
+
+// Reads one blank-separated word. What holds at any sample rate is checked here (numbers,
+// amplitude, frequencies above 0); the limit of half the rate is session/rate_check.h's.
+VoiceRead ReadVoice(std::string_view word);
+
+}  // namespace session

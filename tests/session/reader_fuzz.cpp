@@ -1,0 +1,46 @@
+// libFuzzer target for the session reader: any bytes as a session file. Whatever they
+// are, the reader must return; its errors must be the lines it promises; and a session it
+// accepts must lay out into spans that follow one another from sample 0, and describe.
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "session/describe.h"
+#include "session/reader.h"
+#include "session/timeline.h"
+
+static void require(bool condition) {
+    if (!condition) {
+        std::abort();
+    }
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    const session::ReadResult read = session::ReadSessionText(text, "f");
+    require(read.session.has_value() == read.errors.empty() && read.errors.size() <= 21);
+    for (const std::string& error : read.errors) {
+        // "f:LINE:COLUMN: message", the line and the caret; or one line about the whole file.
+        const auto lines = 1 + std::count(error.begin(), error.end(), '\n');
+        require(error.rfind("f:", 0) == 0 && (lines == 1 || (lines == 3 && error.back() == '^')));
+    }
+    for (const int rate : {8000, 44100}) {
+        if (!read.session) {
+            break;
+        }
+        const session::Timeline t = session::BuildTimeline(*read.session, rate);
+        std::int64_t at = 0;
+        for (const session::Span& span : t.spans) {
+            require(span.begin == at && span.end > span.begin);
+            for (const session::Track& k : span.tracks) {
+                require(k.from.amplitude >= 0 && k.from.amplitude <= 1 && k.to.amplitude >= 0 &&
+                        k.to.amplitude <= 1);
+            }
+            at = span.end;
+        }
+        require(at == t.end);
+        require(!session::Describe(*read.session, t).empty());
+    }
+    return 0;
+}

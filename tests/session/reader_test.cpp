@@ -1,0 +1,195 @@
+// Session files to Sessions: what each kind of line means, and every error as the user
+// sees it, at its line and column, bytes that are not text included.
+#include "session/reader.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "session/rate_check.h"
+
+namespace {
+
+using session::ReadSessionText;
+
+std::string firstLine(const std::string& error) {
+    return error.substr(0, error.find('\n'));
+}
+
+std::string times(const char* part, int n) {
+    std::string out;
+    while (n-- > 0) {
+        out += part;
+    }
+    return out;
+}
+
+// One row a kind of error: the input, and the first error's first line after "t:" (long
+// messages cut short: the row checks that the line begins so).
+struct ErrorRow {
+    std::string text;
+    std::string error;
+};
+
+TEST(ReaderErrors, EachNamesItsLineAndColumn) {
+    const std::string set = "a: -\n";
+    const ErrorRow rows[] = {
+        {"-Q\n", "1:1: option -Q is not supported in session files"},
+        {"-SE -F 5 -x1\n", "1:10: option -x1 is not supported in session files"},
+        {set + "-E\n", "2:1: options come before every tone-set and time line"},
+        {"-E -SE\n", "1:4: option -E is given twice"},
+        {"-F 86400001\n", "1:4: -F takes the crossfade's length in whole milliseconds, 0 to"},
+        {"-F\n", "1:3: -F takes the crossfade's length"},
+        {"-r 7999\n", "1:4: -r takes a sample rate in hertz, 8000 to 192000"},
+        {"-E x\n", "1:4: expected an option: -S, -E, -SE, -F MS or -r HZ"},
+        {"-E\n" + set + "0:00 a\n", "1:1: a session that ends (-E) needs two time lines or more"},
+        {"a$: -\n", "1:2: expected ':' after the tone-set name (a name has only letters,"},
+        {"_a: -\n", "1:1: expected an option, a tone-set line (NAME: VOICES) or a time line"},
+        {"wave03: 0 1\n", "1:1: custom waveform lines (wave00: to wave99:) are not supported"},
+        {"b: {\n 1 2\n}\n" + set + "0:00 x\n",
+         "1:4: block lines (NAME: { ... }) are not supported"},
+        {set + set, "2:1: tone-set 'a' is already defined on line 1"},
+        {"NOW: -\n", "1:1: NOW is a time; a tone-set needs another name"},
+        {"a: " + times("- ", 17), "1:36: a tone-set has at most 16 voices"},
+        {"a:\n", "1:3: expected voices after ':' (a slot left empty is '-')"},
+        {"a: spin:300+4/10\n", "1:4: spin: voices are not supported"},
+        {"a: mix/50\n", "1:4: mix/ voices are not supported"},
+        {"a: bell+400/10\n", "1:4: bell+ voices are not supported"},
+        {"a: square:200/5\n", "1:4: waveform prefixes such as 'square:' are not supported: every"},
+        {"a: wave03:200/5\n", "1:4: waveform prefixes such as 'wave03:' are not supported"},
+        {"a: -200/10\n", "1:4: numbers are never negative ('-' alone leaves a slot empty)"},
+        {"a: 200+-10/5\n", "1:8: numbers are never negative"},
+        {"a: 200/100.5\n", "1:8: an amplitude is 0 to 100"},
+        {"a: 5./10\n", "1:4: expected digits after '.'"},
+        {"a: 200+10\n", "1:10: expected '/' and an amplitude after the beat"},
+        {"a: 200x/1\n", "1:7: expected '+', '-', '@' or '/' after the carrier"},
+        {"a: 200/10/\n", "1:10: unexpected '/' after the amplitude"},
+        {"a: foo/10\n", "1:4: expected a voice: -, C+B/A, C-B/A, C/A, C@P/A, pink/A, white/A or"},
+        {"a: pink\n", "1:8: expected '/' and an amplitude after 'pink'"},
+        {"a: 0/10\n", "1:4: a carrier must be above 0 Hz"},
+        {"a: 10+20/10\n", "1:7: the beat takes the lower ear to 0 Hz: it must stay above 0 Hz"},
+        {"a: 100@0/5\n", "1:8: a pulse rate must be above 0"},
+        // Half of 44100 is 22050; with -r 8000, 3990 + 20/2 reaches half of 8000.
+        {"a: 22050/10\n", "1:4: a carrier of 22050 Hz is not below half the sample rate (22050"},
+        {"-r 8000\na: 3990+20/10\n", "2:4: the upper ear at 4000 Hz is not below half the sample"},
+        {"a: 123456789012345678901/1\n", "1:4: a number of more than 20 characters"},
+        {"100:00 a\n", "1:1: hours have one or two digits"},
+        {"+999999999999999999999:00 a\n", "1:2: hours have one or two digits"},
+        {"24:00 a\n", "1:1: hours are 0 to 23 in a clock time (longer with +h:mm)"},
+        {"0:60 a\n", "1:3: minutes are 0 to 59"},
+        {"0:0:60 a\n", "1:5: seconds are 0 to 59"},
+        {"0 a\n", "1:2: expected ':' and minutes after the hours"},
+        {"0:00x a\n", "1:5: expected '+' and a relative time, or a blank, after the time"},
+        {set + "+0:10 a\n", "2:1: a relative time alone counts from the last clock time or NOW"},
+        {set + "NOW a\n0:10 a\n", "3:1: NOW and clock times cannot be mixed: a session plays"},
+        {set + "0:00 a\n0:00 a\n", "3:1: the same time as the entry on line 2: entries come in"},
+        {set + "0:00+1:00 a\n0:00+0:30 a\n", "3:1: earlier than the entry on line 2: entries"},
+        // 1000 days are 24000 hours: 243 parts of 99 hours pass them.
+        {set + "0:00 a\n0:00" + times("+99:00", 243) + " a\n", "3:1: more than 1000 days after"},
+        {"0:00 b\n", "1:6: unknown tone-set 'b'"},
+        {set + "0:00 =< a\n", "2:6: expected a tone-set name, or first how it fades in ('<', '-'"},
+        {"0:00 ==\n", "1:8: expected a tone-set name after the time"},
+        {"0:00 a->\n", "1:7: put a blank before '->'"},
+        {"0:00 a.b\n", "1:7: a tone-set name has only letters, digits, '_' and '-'"},
+        {"0:00 +0:10 a\n", "1:6: relative parts follow the time without a blank"},
+        {set + "0:00 a -> x\n", "2:11: expected '->' or the end of the line after the tone-set"},
+        {set + "0:00 a ->\n", "2:8: '->' on the last entry: no entry follows for it to change"},
+        {set, " no time lines: a session needs at least one (TIME NAME)"},
+        {"a: -\xff\n", "1:5: not valid UTF-8 text"},
+        {"a: \xed\xa0\x80\n", "1:4: not valid UTF-8 text"},  // a surrogate
+        {std::string("a:\0-\n", 5), "1:3: a NUL byte is not allowed"},
+        {"a: -\r-\n", "1:5: a carriage return inside a line is not allowed"},
+        {"\x1b[31m\n", "1:1: a control character is not allowed"},
+        {"## \xc2\x9b\n", "1:4: a control character is not allowed"},  // C1 CSI
+        {set + "0:00 b\r\n", "2:6: unknown tone-set 'b'"},             // CR LF
+        {"## \xc3\xa9\xff\n", "1:5: not valid UTF-8 text"},            // é is one column
+    };
+    for (const ErrorRow& row : rows) {
+        const auto result = ReadSessionText(row.text, "t");
+        ASSERT_FALSE(result.errors.empty()) << row.text;
+        EXPECT_EQ(firstLine(result.errors[0]).substr(0, 2 + row.error.size()), "t:" + row.error);
+        EXPECT_FALSE(result.session.has_value());
+    }
+}
+
+TEST(ReaderErrors, ShowTheLineWithACaretUnderTheColumn) {
+    // 'a', ':', tab, '-', tab, '5', '/' come before column 8; the caret line keeps the tabs.
+    auto errors = ReadSessionText("a:\t-\t5/200\n0:00 a\n", "f.sbg").errors;
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0], "f.sbg:1:8: an amplitude is 0 to 100\na:\t-\t5/200\n  \t \t  ^");
+    // Column 604 of a line of 604 characters: the last 160 are shown, marked "...".
+    errors = ReadSessionText("a: -" + std::string(599, ' ') + "x\n0:00 a\n", "f").errors;
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].substr(0, 14), "f:1:604: expec");
+    // Cells 444 to 603 are shown: 159 blanks and the x.
+    EXPECT_EQ(errors[0].substr(errors[0].find('\n') + 1),
+              "..." + std::string(159, ' ') + "x\n" + std::string(3 + 159, ' ') + "^");
+}
+
+TEST(ReaderErrors, AreAllReportedUpToTwenty) {
+    const auto errors = ReadSessionText(times("x\n", 25), "t").errors;
+    ASSERT_EQ(errors.size(), 21u);
+    EXPECT_EQ(firstLine(errors[19]).substr(0, 8), "t:20:2: ");
+    // The 25 lines, and that there is no time line.
+    EXPECT_EQ(errors[20], "t: too many errors (26); the first 20 are shown");
+}
+
+TEST(ReaderErrors, FilesThatCannotBeReadAndOtherRates) {
+    EXPECT_EQ(session::ReadSessionFile("/nonexistent.sbg").errors.at(0),
+              "/nonexistent.sbg: cannot read: No such file or directory");
+    EXPECT_EQ(session::ReadSessionFile("/").errors.at(0), "/: cannot read: Is a directory");
+    EXPECT_EQ(session::ReadTones("pink/30 200+10").errors.at(0),
+              "--tones:1:15: expected '/' and an amplitude after the beat\n"
+              "pink/30 200+10\n              ^");
+    const auto read = ReadSessionText("a: 100/1\nb: 50/1 3990+20/1\n0:00 a\n", "t");
+    ASSERT_TRUE(read.session);
+    EXPECT_EQ(session::CheckRate(*read.session, 8000),
+              std::vector<std::string>{"t:2:9: the upper ear at 4000 Hz is not below half the "
+                                       "sample rate (4000 Hz at 8000 Hz)"});
+}
+
+// "kind carrier beat pulse amplitude column" of each voice; "ms set in out arrow line"
+// of each entry.
+std::string dump(const session::Session& s) {
+    std::ostringstream out;
+    for (const session::Voice& v : s.sets.at(0).voices) {
+        out << static_cast<int>(v.kind) << ' ' << v.carrier << ' ' << v.beat << ' ' << v.pulse
+            << ' ' << v.amplitude << ' ' << v.column << "; ";
+    }
+    for (const session::Entry& e : s.entries) {
+        out << e.ms << ' ' << e.set << ' ' << e.fadeIn << e.fadeOut << ' ' << e.arrow << ' '
+            << e.line << "; ";
+    }
+    return out.str();
+}
+
+TEST(Reader, ReadsOptionsVoicesAndTimes) {
+    // 23:00 is the start. +0:40 counts from 23:30:15, the last clock time: 00:10:15 the next
+    // day, 70:15 from the start; 00:20 is earlier than 23:30:15, so also the next day: 80:00.
+    const auto read = ReadSessionText(
+        "## First line\n##  Second\n-SE -F 1001\n-r 48000\n"
+        "all: - 200+10/20 300-4.5/10 440/5 100@7.5/15 pink/30 white/.5 brown/0  # all\n"
+        "off: -\n23:00 all\n23:30:15 <> off ->\n+0:40 all\n\t00:20 == off\n",
+        "t");
+    ASSERT_TRUE(read.session) << read.errors.at(0);
+    const session::Session& s = *read.session;
+    EXPECT_EQ(s.descriptions, (std::vector<std::string>{"First line", " Second"}));
+    EXPECT_TRUE(s.ends);
+    EXPECT_EQ(s.crossfadeMs, 1001);
+    EXPECT_EQ(s.rate, 48000);
+    // Kinds: 0 none, 1 binaural, 2 tone, 3 isochronic, 4 pink, 5 white, 6 brown.
+    EXPECT_EQ(dump(s),
+              "0 0 0 0 0 6; 1 200 10 0 20 8; 1 300 -4.5 0 10 18; 2 440 0 0 5 29; "
+              "3 100 0 7.5 15 35; 4 0 0 0 30 46; 5 0 0 0 0.5 54; 6 0 0 0 0 63; "
+              "0 0 -- 0 7; 1815000 1 <> 1 8; 4215000 0 -- 0 9; 4800000 1 == 0 10; ");
+}
+
+TEST(Reader, CountsNowAndRelativeTimesFromTheStart) {
+    // NOW is 0; +1:0:0 alone counts from the last NOW written, not from the entry before.
+    const auto read =
+        ReadSessionText("\xEF\xBB\xBFNOW b\r\nNOW+0:0:30 b\n+1:0:0 b\nb: pink/1", "t");
+    ASSERT_TRUE(read.session) << read.errors.at(0);
+    EXPECT_EQ(dump(*read.session), "4 0 0 0 1 4; 0 0 -- 0 1; 30000 0 -- 0 2; 3600000 0 -- 0 3; ");
+}
+
+}  // namespace

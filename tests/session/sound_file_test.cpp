@@ -1,0 +1,134 @@
+// Sound files of a render, read back through libsndfile: the samples are the synthesis',
+// the header states them, and a write that fails leaves a shorter file that says so.
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <QTemporaryDir>
+#include <cerrno>
+#include <filesystem>
+#include <vector>
+
+#include "session/file_render.h"
+#include "session/synth.h"
+#include "tests/support/file_size_limit.h"
+
+namespace {
+
+using namespace session;
+using Samples = std::vector<std::int32_t>;
+
+// A second and a half of a binaural voice over pink noise, at 44.1 kHz.
+Timeline voices() {
+    Timeline t;
+    t.rate = 44100;
+    t.end = 66150;
+    Track noise;
+    noise.id = 1;
+    noise.kind = VoiceKind::Pink;
+    noise.from.amplitude = noise.to.amplitude = 0.3;
+    Track tone;
+    tone.id = 2;
+    tone.kind = VoiceKind::Binaural;
+    tone.from = {200, 10, 0, 0.4};
+    tone.to = {220, 6, 0, 0.2};
+    t.spans.push_back({0, t.end, {noise, tone}});
+    return t;
+}
+
+// What the synthesis makes, scaled as libsndfile reads any PCM file: to 32 bits.
+Samples synthesis(const Timeline& t, int bits, std::int64_t frames) {
+    Samples s(2 * static_cast<std::size_t>(frames));
+    Synth(t, 7, bits == 24 ? kPcm24 : kPcm16).Render(s.data(), static_cast<int>(frames));
+    for (std::int32_t& v : s) {
+        v = static_cast<std::int32_t>(static_cast<std::uint32_t>(v) << (bits == 24 ? 8 : 16));
+    }
+    return s;
+}
+
+struct ReadBack {
+    SF_INFO info{};
+    Samples samples;  // every frame that decodes
+};
+
+ReadBack readBack(const std::string& path) {
+    ReadBack r;
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &r.info);
+    EXPECT_NE(file, nullptr) << path << ": " << sf_strerror(nullptr);
+    if (file != nullptr) {
+        int block[2048];
+        for (sf_count_t n; (n = sf_readf_int(file, block, 1024)) > 0;) {
+            r.samples.insert(r.samples.end(), block, block + 2 * n);
+        }
+        sf_close(file);
+    }
+    return r;
+}
+
+class SoundFiles : public ::testing::Test {
+  protected:
+    std::string path(const char* name) const { return dir.filePath(name).toStdString(); }
+    QTemporaryDir dir;
+};
+
+TEST_F(SoundFiles, WavAndFlacHoldTheSynthesisAndStateIt) {
+    const struct {
+        const char* name;
+        FileFormat format;
+        int bits;
+        int type;  // libsndfile's format code, as read back
+    } files[] = {{"a.wav", FileFormat::Wav, 16, SF_FORMAT_WAV | SF_FORMAT_PCM_16},
+                 {"b.wav", FileFormat::Wav, 24, SF_FORMAT_WAV | SF_FORMAT_PCM_24},
+                 {"c.flac", FileFormat::Flac, 16, SF_FORMAT_FLAC | SF_FORMAT_PCM_16},
+                 {"d.flac", FileFormat::Flac, 24, SF_FORMAT_FLAC | SF_FORMAT_PCM_24}};
+    const Timeline t = voices();
+    for (const auto& f : files) {
+        // A tenth of a second past the end: silence follows.
+        const FileRenderResult result =
+            RenderToFile(t, {path(f.name), f.format, f.bits, 7, 70560, {}});
+        EXPECT_EQ(result.status, FileRenderResult::Status::Complete) << f.name;
+        const ReadBack r = readBack(path(f.name));
+        EXPECT_EQ(r.info.frames, 70560) << f.name;
+        EXPECT_EQ(r.info.samplerate, 44100) << f.name;
+        EXPECT_EQ(r.info.channels, 2) << f.name;
+        EXPECT_EQ(r.info.format, f.type) << f.name;
+        EXPECT_TRUE(r.samples == synthesis(t, f.bits, 70560)) << f.name;
+    }
+}
+
+TEST_F(SoundFiles, AFailedWriteLeavesAValidShorterFileThatSaysSo) {
+    const Timeline t = voices();
+    {
+        const testsupport::FileSizeLimit limit(100001);
+        // 100001 bytes hold the 44-byte header and 24989 whole frames of 4 bytes (99956
+        // bytes); the last byte of a 25th frame is cut away.
+        const FileRenderResult wav =
+            RenderToFile(t, {path("short.wav"), FileFormat::Wav, 16, 7, 66150, {}});
+        EXPECT_EQ(wav.status, FileRenderResult::Status::WriteFailed);
+        EXPECT_EQ(wav.fault.error, EFBIG);
+        EXPECT_EQ(wav.framesStated, 24989);
+        const FileRenderResult flac =
+            RenderToFile(t, {path("short.flac"), FileFormat::Flac, 24, 7, 66150, {}});
+        EXPECT_EQ(flac.status, FileRenderResult::Status::WriteFailed);
+        EXPECT_EQ(flac.fault.error, EFBIG);
+    }
+    EXPECT_EQ(std::filesystem::file_size(path("short.wav")), 44u + 24989u * 4u);
+    const ReadBack wav = readBack(path("short.wav"));
+    EXPECT_EQ(wav.info.frames, 24989);
+    EXPECT_TRUE(wav.samples == synthesis(t, 16, 24989));
+    // The FLAC file ends with its last whole frame; every sample in it is the synthesis'.
+    const ReadBack flac = readBack(path("short.flac"));
+    const Samples made = synthesis(t, 24, 66150);
+    ASSERT_GT(flac.samples.size(), 20000u);
+    ASSERT_LT(flac.samples.size(), made.size());
+    EXPECT_TRUE(std::equal(flac.samples.begin(), flac.samples.end(), made.begin()));
+}
+
+TEST_F(SoundFiles, AFileThatCannotBeCreatedIsReportedAndNothingIsLeft) {
+    const FileRenderResult r =
+        RenderToFile(voices(), {path("no/such.wav"), FileFormat::Wav, 16, 0, 100, {}});
+    EXPECT_EQ(r.status, FileRenderResult::Status::CannotCreate);
+    EXPECT_EQ(r.fault.error, ENOENT);
+    EXPECT_FALSE(std::filesystem::exists(path("no")));
+}
+
+}  // namespace

@@ -1,0 +1,124 @@
+// Sessions laid out in samples, against spans, windows and levels worked out by hand.
+#include "session/timeline.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "session/reader.h"
+
+namespace {
+
+session::Timeline build(const std::string& text, int rate) {
+    const auto read = session::ReadSessionText(text, "t");
+    EXPECT_TRUE(read.session) << (read.errors.empty() ? "" : read.errors[0]);
+    return read.session ? session::BuildTimeline(*read.session, rate) : session::Timeline{};
+}
+
+// "[begin,end) #id from>to ..." per span, "; " between; "inf" for kEndless; carrier and
+// beat added where a slide moves them.
+std::string spans(const session::Timeline& t) {
+    std::string out;
+    for (const auto& s : t.spans) {
+        out += (out.empty() ? "[" : "; [") + std::to_string(s.begin) + "," +
+               (s.end == session::kEndless ? "inf" : std::to_string(s.end)) + ")";
+        for (const auto& k : s.tracks) {
+            char text[128];
+            std::snprintf(text, sizeof text, " #%d %g>%g", k.id, k.from.amplitude, k.to.amplitude);
+            out += text;
+            if (k.from.carrier != k.to.carrier || k.from.beat != k.to.beat) {
+                std::snprintf(text, sizeof text, " c%g>%g b%g>%g", k.from.carrier, k.to.carrier,
+                              k.from.beat, k.to.beat);
+                out += text;
+            }
+        }
+    }
+    return out;
+}
+
+struct Row {
+    const char* what;
+    std::string text;
+    int rate;
+    std::string spans;
+};
+
+TEST(Timeline, SpansTracksAndLevels) {
+    const Row rows[] = {
+        // Periods of 60 s and 20 s: the change at 60 s reaches only 10 s either side (the
+        // middle of the second period); the last change of an endless session only the
+        // middle of the period before it: [70, 90] s. At 8000 Hz 10 s is 80000 samples.
+        // The empty slot has no track; the voice of `a` that comes back is a new track.
+        {"shortened", "a: - 100/50\nb: 200/40\n0:00 a\n0:01 b\n0:01:20 a\n", 8000,
+         "[0,400000) #0 0.5>0.5; [400000,560000) #1 0>0.4 #0 0.5>0; "
+         "[560000,720000) #1 0.4>0 #2 0>0.5; [720000,inf) #2 0.5>0.5"},
+        // "->": the first period is the change, [0, 10] s. The session ends (-E) at 20 s, so
+        // the change into the last entry ends there: [15, 20] s. The pink noise keeps its
+        // track and moves to its new level; 100 Hz and 150 Hz cross over.
+        {"arrow and end",
+         "-E\na: pink/20 100/50\nb: pink/40 150/50\n0:00 a ->\n0:00:10 b\n0:00:20 a\n", 44100,
+         "[0,441000) #0 0.2>0.4 #1 0.5>0 #2 0>0.5; [441000,661500) #0 0.4>0.4 #2 0.5>0.5; "
+         "[661500,882000) #0 0.4>0.2 #2 0.5>0 #3 0>0.5"},
+        // "-=" then "=>": a slide over [30, 90] s, binaural to binaural (200+10 to 220-4), pink
+        // to white crossfading; then '>' asks for silence: over [90, 150] s the old set is
+        // gone by 120 s and the new one comes in from there, every voice a new track.
+        {"slide and silence",
+         "a: 200+10/30 pink/10\nb: 220-4/60 white/10\n0:00 -= a\n0:01 => b\n0:02 a\n", 8000,
+         "[0,240000) #0 0.3>0.3 #1 0.1>0.1; [240000,720000) #0 0.3>0.6 c200>220 b10>-4 #1 0.1>0 "
+         "#2 0>0.1; [720000,960000) #0 0.6>0 #2 0.1>0; [960000,1200000) #3 0>0.3 #4 0>0.1; "
+         "[1200000,inf) #3 0.3>0.3 #4 0.1>0.1"},
+        // '<' on the next entry asks for silence too; the window ends where the session
+        // does: [30, 60] s with the silent middle at 45 s (360000 samples at 8000 Hz).
+        {"fade in after silence", "-SE\na: 100/10\nb: 200/10\n0:00 a\n0:01 <- b\n", 8000,
+         "[0,240000) #0 0.1>0.1; [240000,360000) #0 0.1>0; [360000,480000) #1 0>0.1"},
+        // 23:59:30 to 00:00:30 is one minute across midnight: windows [30, 90] and
+        // [90, 150] s. The same 100 Hz tone in both sets stays one track.
+        {"next day", "a: 100/10\nb: 100/20\n23:59:30 a\n00:00:30 b\n00:01:30 a\n", 8000,
+         "[0,240000) #0 0.1>0.1; [240000,720000) #0 0.1>0.2; [720000,1200000) #0 0.2>0.1; "
+         "[1200000,inf) #0 0.1>0.1"},
+        // -F 1001: half is 500.5 ms around 10 s: [9499.5, 10500.5] ms, at 44100 Hz
+        // 418927.95 and 463072.05 samples; at 8000 Hz exactly 75996 and 84004. -F 10 at
+        // 44100 Hz: 441000 ± 220.5 samples, the halves rounded up to 440780 and 441221.
+        {"-F 1001", "-F 1001\na: 1/1\nb: 2/1\n0:00 a\n0:00:10 b\n", 44100,
+         "[0,418928) #0 0.01>0.01; [418928,463072) #0 0.01>0 #1 0>0.01; [463072,inf) #1 0.01>0.01"},
+        {"-F 1001 at 8000", "-F 1001\na: 1/1\nb: 2/1\n0:00 a\n0:00:10 b\n", 8000,
+         "[0,75996) #0 0.01>0.01; [75996,84004) #0 0.01>0 #1 0>0.01; [84004,inf) #1 0.01>0.01"},
+        {"-F 10", "-F 10\na: 1/1\nb: 2/1\n0:00 a\n0:00:10 b\n", 44100,
+         "[0,440780) #0 0.01>0.01; [440780,441221) #0 0.01>0 #1 0>0.01; [441221,inf) #1 0.01>0.01"},
+        // 80 + 50 = 130: both scaled by 100/130.
+        {"scaled", "a: 100/80 200/50\nNOW a\n", 44100,
+         "[0,inf) #0 0.615385>0.615385 #1 0.384615>0.384615"},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(spans(build(row.text, row.rate)), row.spans) << row.what;
+    }
+}
+
+TEST(Timeline, TheExampleSession) {
+    const auto t = build(
+        "-SE\nstart: pink/40 200+10/15\ndeep:  pink/40 200+6/20\noff:   -\n"
+        "00:00:00 off ->\n00:00:15 start\n00:10:00 == start ->\n00:15:00 == deep\n"
+        "00:25:00 == deep ->\n00:29:00 == start ->\n00:30:00 off\n",
+        44100);
+    // At 44100 Hz: 15 s = 661500, 9:30 = 25137000, 10:00 = 26460000, 15:00 = 39690000,
+    // 24:30 = 64827000, 25:00 = 66150000, 29:00 = 76734000, 30:00 = 79380000. The change
+    // into 10:00 (which has "->") is the 30 s before it; so is the one into 25:00.
+    // Each period: entry, begin, end, change (1 crossfade, 2 slide), window.
+    std::string periods;
+    for (const session::Period& p : t.periods) {
+        periods += std::to_string(p.entry) + " " + std::to_string(p.begin) + " " +
+                   std::to_string(p.end) + " " + std::to_string(static_cast<int>(p.change)) + " " +
+                   std::to_string(p.changeBegin) + " " + std::to_string(p.changeEnd) + "; ";
+    }
+    EXPECT_EQ(periods,
+              "0 0 661500 1 0 661500; 1 661500 26460000 1 25137000 26460000; "
+              "2 26460000 39690000 2 26460000 39690000; 3 39690000 66150000 2 64827000 66150000; "
+              "4 66150000 76734000 2 66150000 76734000; 5 76734000 79380000 1 76734000 79380000; ");
+    EXPECT_EQ(t.end, 79380000);
+    // The pink noise is one track from the first sample to the last.
+    for (const auto& span : t.spans) {
+        EXPECT_EQ(span.tracks.at(0).id, 0);
+    }
+}
+
+}  // namespace
