@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "cli/clock_text.h"
+#include "cli/device_failure.h"
 #include "cli/session_player.h"
 #include "cli/session_source.h"
 #include "cli/session_status.h"
@@ -47,8 +48,7 @@ int RunSessionPlay(const SessionPlayOptions& options) {
     });
     if (!player.Open()) {
         plat::MessageBeep(plat::MB_ICONEXCLAMATION);
-        plat::MessageBoxA(0, "Error opening waveform audio device!", nullptr,
-                          plat::MB_OK | plat::MB_ICONEXCLAMATION);
+        ReportDeviceFailure("Error opening waveform audio device!");  // and the device's reason
         return 1;
     }
     StopSignal stop([&player] { player.Stop(); });

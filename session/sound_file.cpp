@@ -14,6 +14,8 @@
 #include <cstring>
 #include <vector>
 
+#include "session/ogg_serial.h"
+
 namespace session {
 namespace {
 
@@ -169,6 +171,10 @@ class SndfileWriter final : public SoundFile {
         const auto* p = static_cast<const char*>(data);
         if (m_format == FileFormat::Ogg && bytes >= 4 && std::memcmp(p, "OggS", 4) == 0) {
             m_pageStart = start;
+            m_page.assign(p, p + bytes);
+            if (FixOggSerial(m_page.data(), m_page.size())) {
+                p = reinterpret_cast<const char*>(m_page.data());
+            }
         }
         sf_count_t done = 0;
         while (done < bytes) {
@@ -226,6 +232,7 @@ class SndfileWriter final : public SoundFile {
     FileFault m_fault;
     std::int64_t m_frames = 0;
     std::vector<int> m_scratch;
+    std::vector<unsigned char> m_page;  // Ogg: the page header being written
 };
 
 }  // namespace
