@@ -62,6 +62,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             require(line.render.beat >= 0 && line.render.beat <= 500);
             require(!line.render.path.empty() && named(args, line.render.path));
             break;
+        case Kind::SessionPlay: {
+            const auto& o = line.sessionPlay;
+            require(o.source.file.has_value() != o.source.tones.has_value());
+            require(o.volume >= 0 && o.volume <= 100 && o.fromMs >= 0);
+            require(!o.seconds || *o.seconds >= 1);
+            break;
+        }
+        case Kind::SessionRender: {
+            const auto& o = line.sessionRender;
+            require(o.source.file.has_value() != o.source.tones.has_value());
+            require(!o.path.empty() && named(args, o.path) && (o.bits == 16 || o.bits == 24));
+            require(!o.rate || (*o.rate >= 8000 && *o.rate <= 192000));
+            require(o.source.file || o.lengthMs);  // --tones plays without end
+            break;
+        }
+        case Kind::Check:
+            require(!line.check.file.empty());
+            break;
         case Kind::Help:
         case Kind::Version:
             break;
