@@ -5,8 +5,6 @@
 // a new file (the old one is removed first, untimed), so that none of the three pays for truncating
 // the last run's 52 MB. Usage: bench_render [RUNS] [DIR] (5 runs, files in the current directory by
 // default)
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -19,37 +17,14 @@
 #include <string>
 #include <vector>
 
+#include "bench/run_program.h"
 #include "engine/beat_engine.h"
 #include "engine/tone.h"
 #include "platform/message_queue.h"
 
-extern char** environ;
-
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double secondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-// Runs a program to its end; returns the wall time, or a negative time when it failed.
-double timeProgram(const std::vector<std::string>& args) {
-    std::vector<char*> argv;
-    for (const auto& a : args) {
-        argv.push_back(const_cast<char*>(a.c_str()));
-    }
-    argv.push_back(nullptr);
-    const auto start = Clock::now();
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
-        return -1.0;
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    const double took = secondsSince(start);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? took : -1.0;
-}
+using bench::Clock;
 
 // One block the plain way: the tone's arithmetic one frame after another, the runtime
 // library's sin for every sample.
@@ -85,7 +60,7 @@ double timePlainLoop(const std::string& path) {
     }
     CBeatEngine::WriteWavHeader(file, total);
     std::fclose(file);
-    return secondsSince(start);
+    return bench::SecondsSince(start);
 }
 
 std::vector<char> readFile(const std::string& path) {
@@ -121,10 +96,11 @@ int main(int argc, char** argv) {
         for (const auto& f : {a, b, c}) {
             std::remove(f.c_str());
         }
-        ta.runs.push_back(timeProgram({cli, "render", "--carrier", "150", "--beat", "8", "-o", a}));
+        ta.runs.push_back(
+            bench::TimeProgram({cli, "render", "--carrier", "150", "--beat", "8", "-o", a}));
         tb.runs.push_back(timePlainLoop(b));
-        tc.runs.push_back(timeProgram({"sox", "-n", "-r", "44100", "-b", "16", "-c", "2", c,
-                                       "synth", "297.215", "sine", "142", "sine", "150"}));
+        tc.runs.push_back(bench::TimeProgram({"sox", "-n", "-r", "44100", "-b", "16", "-c", "2", c,
+                                              "synth", "297.215", "sine", "142", "sine", "150"}));
         if (ta.runs.back() < 0 || tb.runs.back() < 0 || tc.runs.back() < 0) {
             std::fprintf(stderr, "bench_render: run %d failed (a %.3f, b %.3f, c %.3f)\n", i + 1,
                          ta.runs.back(), tb.runs.back(), tc.runs.back());

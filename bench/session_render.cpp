@@ -10,8 +10,6 @@
 // Usage: bench_session_render [RUNS] [DIR]   (3 runs, files in the current directory)
 #include <fcntl.h>
 #include <sndfile.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -22,15 +20,14 @@
 #include <string>
 #include <vector>
 
+#include "bench/run_program.h"
 #include "session/reader.h"
 #include "session/synth.h"
 #include "session/timeline.h"
 
-extern char** environ;
-
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
 
 constexpr const char* kSession =
     "## One hour of four voices, with a twenty-minute slide in the middle\n"
@@ -43,28 +40,6 @@ constexpr const char* kSession =
     "01:00:00 b\n";
 
 constexpr long long kBytes = 44 + 3600LL * 44100 * 4;
-
-double secondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-// Runs a program to its end; the wall time, or a negative time when it failed.
-double timeProgram(const std::vector<std::string>& args) {
-    std::vector<char*> argv;
-    for (const auto& a : args) {
-        argv.push_back(const_cast<char*>(a.c_str()));
-    }
-    argv.push_back(nullptr);
-    const auto start = Clock::now();
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
-        return -1.0;
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    const double took = secondsSince(start);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? took : -1.0;
-}
 
 double timeWrite(const std::string& path) {
     const auto start = Clock::now();
@@ -82,7 +57,7 @@ double timeWrite(const std::string& path) {
         left -= static_cast<long long>(n);
     }
     close(fd);
-    return secondsSince(start);
+    return bench::SecondsSince(start);
 }
 
 struct Times {
@@ -131,10 +106,11 @@ int main(int argc, char** argv) {
         for (const std::string* f : {&tovin, &sox, &plain}) {
             unlink(f->c_str());
         }
-        tt.runs.push_back(timeProgram({TOVIN_CLI_PATH, "render", "--session", sbg, "-o", tovin}));
+        tt.runs.push_back(
+            bench::TimeProgram({TOVIN_CLI_PATH, "render", "--session", sbg, "-o", tovin}));
         ts.runs.push_back(
-            timeProgram({"sox", "-n", "-r", "44100", "-c", "2", "-b", "16", sox, "synth", "3600",
-                         "pinknoise", "sine", "205", "sine", "195"}));
+            bench::TimeProgram({"sox", "-n", "-r", "44100", "-c", "2", "-b", "16", sox, "synth",
+                                "3600", "pinknoise", "sine", "205", "sine", "195"}));
         tw.runs.push_back(timeWrite(plain));
         std::printf("  run %d: tovin-cli render %.3f s, sox %.3f s, plain write %.3f s\n", i + 1,
                     tt.runs.back(), ts.runs.back(), tw.runs.back());

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "engine/tone.h"
+#include "session/printable.h"
 
 namespace cli {
 namespace {
@@ -122,17 +123,7 @@ const char* const kToneOnly[] = {"--carrier", "--beat", "--midi", "--midi-volume
 }  // namespace
 
 std::string Printable(const std::string& text) {
-    std::string out;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) {
-            static const char kHex[] = "0123456789abcdef";
-            out += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
-        } else {
-            out += c;
-        }
-    }
-    return out;
+    return session::Printable(text);
 }
 
 std::optional<long> ParseTenths(const std::string& text) {

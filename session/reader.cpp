@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "session/line_reader.h"
+#include "session/printable.h"
 #include "session/source_text.h"
 
 namespace session {
@@ -24,7 +25,7 @@ ReadResult failed(std::string message) {
 }  // namespace
 
 ReadResult ReadSessionText(const std::string& text, const std::string& name) {
-    const std::string shown = ShownName(name);
+    const std::string shown = Printable(name);
     if (text.size() > kMaxBytes) {
         return failed(shown + ": larger than 1 MiB: not a session file");
     }
@@ -37,7 +38,7 @@ ReadResult ReadSessionFile(const std::string& path) {
     // of blocking here; reads then wait as usual, for `check <(...)`.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
-        return failed(ShownName(path) + ": cannot read: " + std::strerror(errno));
+        return failed(Printable(path) + ": cannot read: " + std::strerror(errno));
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     std::string text;
@@ -50,7 +51,7 @@ ReadResult ReadSessionFile(const std::string& path) {
         if (got < 0) {
             const int error = errno;
             ::close(fd);
-            return failed(ShownName(path) + ": cannot read: " + std::strerror(error));
+            return failed(Printable(path) + ": cannot read: " + std::strerror(error));
         }
         if (got == 0) {
             break;

@@ -143,20 +143,6 @@ std::string FormatError(const std::string& name, int lineNumber, std::string_vie
            "\n" + text + "\n" + caret + "^";
 }
 
-std::string ShownName(std::string_view name) {
-    std::string out;
-    for (const char c : name) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) {
-            static const char kHex[] = "0123456789abcdef";
-            out += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
 std::string Quoted(std::string_view word) {
     constexpr std::size_t kLongest = 40;
     if (word.size() <= kLongest) {

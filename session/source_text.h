@@ -35,10 +35,6 @@ std::string FormatError(const std::string& name, int lineNumber, std::string_vie
 
 constexpr int kShownColumns = 160;
 
-// A file name as messages give it: its control bytes written as \xNN, so that an error
-// stays the lines it is meant to be.
-std::string ShownName(std::string_view name);
-
 // A word from the file as a message repeats it: quoted, and cut after 40 bytes (never
 // inside a character). The reader only quotes text that has passed FindBadText.
 std::string Quoted(std::string_view word);

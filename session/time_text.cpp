@@ -1,19 +1,11 @@
 #include "session/time_text.h"
 
+#include "session/word_cursor.h"
+
 namespace session {
 namespace {
 
-struct Cursor {
-    std::string_view word;
-    std::size_t at = 0;
-    TimeRead result;
-
-    bool fail(std::size_t offset, std::string message) {
-        result.error = std::move(message);
-        result.offset = offset;
-        return false;
-    }
-
+struct Cursor : WordCursor<TimeRead> {
     // One to two digits no greater than `max`; `what` names the field in messages.
     bool field(int max, const char* what, std::int64_t& out) {
         const std::size_t start = at;
@@ -63,7 +55,7 @@ struct Cursor {
 }  // namespace
 
 TimeRead ReadTime(std::string_view word) {
-    Cursor c{word, 0, {}};
+    Cursor c{{word, 0, {}}};
     TimeRead& r = c.result;
     if (word.substr(0, 3) == "NOW") {
         r.base = TimeRead::Base::Now;

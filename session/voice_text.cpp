@@ -5,6 +5,7 @@
 
 #include "session/decimal.h"
 #include "session/source_text.h"
+#include "session/word_cursor.h"
 
 namespace session {
 namespace {
@@ -50,17 +51,7 @@ std::string unsupported(std::string_view word) {
     return "";
 }
 
-struct Cursor {
-    std::string_view word;
-    std::size_t at = 0;
-    VoiceRead result;
-
-    bool fail(std::size_t offset, std::string message) {
-        result.error = std::move(message);
-        result.offset = offset;
-        return false;
-    }
-
+struct Cursor : WordCursor<VoiceRead> {
     bool number(double& out) {
         const DecimalRead read = ReadDecimal(word.substr(at));
         if (!read.error.empty()) {
@@ -150,7 +141,7 @@ struct Cursor {
 }  // namespace
 
 VoiceRead ReadVoice(std::string_view word) {
-    Cursor cursor{word, 0, {}};
+    Cursor cursor{{word, 0, {}}};
     if (word == "-") {
         return cursor.result;  // an empty slot
     }

@@ -1,0 +1,39 @@
+// Running another program to its end from a benchmark, and timing it.
+#pragma once
+
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace bench {
+
+using Clock = std::chrono::steady_clock;
+
+inline double SecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// The wall time the program took, or a negative time when it could not run or failed.
+inline double TimeProgram(const std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    for (const auto& a : args) {
+        argv.push_back(const_cast<char*>(a.c_str()));
+    }
+    argv.push_back(nullptr);
+    const auto start = Clock::now();
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
+        return -1.0;
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    const double took = SecondsSince(start);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? took : -1.0;
+}
+
+}  // namespace bench
