@@ -109,20 +109,13 @@ TEST_F(MidiPlayback, StopResetsAndClosesKeepsTheHandleAndAStartOpensAfresh) {
 }
 
 TEST_F(MidiPlayback, AFailedOpenIsReportedOnceAndTheAccompanimentStaysMarkedRunning) {
-    HWND owner = 0;
-    plat::SetMessageBoxHandler(
-        [&](HWND h, const std::string& text, const std::string& caption, UINT type) {
-            feedback.boxes.push_back(text);
-            EXPECT_EQ(caption, ApplicationName());
-            EXPECT_EQ(type, MB_OK | MB_ICONEXCLAMATION);
-            owner = h;
-            return 1;
-        });
     dev->SetFailOpen(true);
     engine->StartMidi();
     EXPECT_EQ(feedback.boxes, std::vector<std::string>{"Cannot open MIDI device"});
     EXPECT_EQ(feedback.beeps, std::vector<UINT>{MB_ICONEXCLAMATION});
-    EXPECT_EQ(owner, engine->GetSafeHwnd());
+    EXPECT_EQ(feedback.captions[0], ApplicationName());
+    EXPECT_EQ(feedback.types[0], MB_OK | MB_ICONEXCLAMATION);
+    EXPECT_EQ(feedback.owners[0], engine->GetSafeHwnd());
     EXPECT_EQ(engine->m_bMidiActive, 1);
     EXPECT_EQ(engine->m_hMidiOut, 0u);
     engine->StopMidi();  // no device: still marked running

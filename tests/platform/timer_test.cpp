@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "platform/mm_timer.h"
-#include "platform/testing/hooks.h"
 
 using namespace plat;
 using Clock = std::chrono::steady_clock;
@@ -85,15 +84,6 @@ TEST(MmTimer, PeriodicEventsKeepTheirPeriodAndNoneRunsAfterItsKill) {
         EXPECT_FALSE(allowed);
         EXPECT_EQ(oneShot.policy.load(), SCHED_OTHER);
     }
-}
-
-TEST(MmTimer, ReservationsAreCountedUntilGivenBack) {
-    EXPECT_EQ(timeBeginPeriod(7), TIMERR_NOERROR);
-    EXPECT_EQ(timeBeginPeriod(7), TIMERR_NOERROR);
-    EXPECT_EQ(plat::testing::ReservedPeriods(7), 2);
-    EXPECT_EQ(timeEndPeriod(7), TIMERR_NOERROR);
-    EXPECT_EQ(timeEndPeriod(7), TIMERR_NOERROR);
-    EXPECT_EQ(timeEndPeriod(7), TIMERR_NOCANDO);  // nothing left to give back
 }
 
 }  // namespace

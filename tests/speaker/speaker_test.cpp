@@ -8,6 +8,7 @@
 #include "platform/testing/hooks.h"
 #include "platform/testing/virtual_wave_device.h"
 #include "tests/support/pump.h"
+#include "tests/support/recorders.h"
 
 using namespace plat;
 using W = plat::testing::PortWrite;
@@ -96,12 +97,11 @@ TEST(Speaker, PlayingStartsReTunesAndSilencesTheSpeakerOnlyWhereItMay) {
     dev->SetFailOpen(true);
     FakeVersion v(1);
     plat::testing::ClearPortLog();
-    SetMessageBoxHandler([](HWND, const std::string&, const std::string&, UINT) { return 1; });
     {
+        testsupport::UserFeedback quiet;
         CBeatEngine failed;
         failed.OpenOutput();
     }
-    SetMessageBoxHandler(nullptr);
     EXPECT_EQ(plat::testing::PortLog(), (std::vector<W>{{0x61, 0xFC}}));  // no start, one silencing
     VirtualWaveDevice::Uninstall();
 }

@@ -15,6 +15,8 @@ class UserFeedback {
 
     std::vector<std::string> boxes;  // texts, in order
     std::vector<std::string> captions;
+    std::vector<plat::HWND> owners;
+    std::vector<plat::UINT> types;
     std::vector<plat::UINT> beeps;
 };
 
