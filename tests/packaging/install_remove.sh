@@ -27,15 +27,20 @@ else
 fi
 [ -f "$deb" ] || fail "$deb is missing: build it with make deb first"
 case $deb in /*) ;; *) deb=$PWD/$deb ;; esac # apt-get takes a file only by a path
-# Removing at the end would take away a package someone installed on purpose.
-if dpkg-query -W -f='${Status}' tovin 2>/dev/null | grep -q "install ok installed"; then
-    fail "tovin is installed already; remove it first (apt-get remove tovin)"
-fi
-
 apt=(env DEBIAN_FRONTEND=noninteractive apt-get -y -q)
 remove() { "${sudo[@]}" "${apt[@]}" remove tovin >/dev/null; }
+# Someone who had tovin installed keeps it: this package is installed again at the end.
+installed_before=false
+if dpkg-query -W -f='${Status}' tovin 2>/dev/null | grep -q "install ok installed"; then
+    installed_before=true
+    echo "install_remove: tovin is installed; it is removed first and installed again at the end"
+    remove
+fi
+restore() {
+    if $installed_before; then "${sudo[@]}" "${apt[@]}" install "$deb" >/dev/null; fi
+}
 tmp=$(mktemp -d)
-trap 'remove || true; rm -rf "$tmp"' EXIT # a failed check still leaves the machine as it was
+trap 'remove || true; restore; rm -rf "$tmp"' EXIT # a failed check leaves the machine as it was
 "${sudo[@]}" "${apt[@]}" install "$deb"
 files=$(dpkg -L tovin)
 
@@ -57,10 +62,12 @@ for command in play render check; do
         grep -qF -- "$option" <<<"$man_source" || fail "tovin-cli $command --help has $option, tovin-cli(1) does not"
     done
 done
-for page in tovin-cli tovin "5 tovin-session"; do
-    path=$(man -w $page) || fail "man -w $page finds nothing"
+for page in 1/tovin-cli 1/tovin 5/tovin-session; do
+    path=/usr/share/man/man${page%/*}/${page#*/}.${page%/*}.gz
+    # -a: a copy installed by hand under /usr/local may come first.
+    man -aw "${page%/*}" "${page#*/}" | grep -qx "$path" || fail "man -w ${page/\// } does not find $path"
     warnings=$(MANWIDTH=80 man --warnings -l "$path" 2>&1 >/dev/null)
-    [ -z "$warnings" ] || fail "man $page warns: $warnings"
+    [ -z "$warnings" ] || fail "man ${page#*/} warns: $warnings"
 done
 
 echo "== completion"
@@ -100,7 +107,7 @@ expect "what opens a .sbg file" "tovin-session.desktop" "$(xdg query default tex
 
 echo "== apt-get remove"
 remove
-trap 'rm -rf "$tmp"' EXIT
+trap 'restore; rm -rf "$tmp"' EXIT
 # With no configuration files, removing leaves nothing for a purge to take.
 case $(dpkg-query -W -f='${Status}' tovin 2>/dev/null || true) in
     "" | *not-installed) ;;
