@@ -2,13 +2,16 @@
 # make test  installs what is missing, builds and runs every test
 # make fuzz  fuzzes tovin-cli's option reader with libFuzzer for FUZZ_SECONDS
 # make fuzz-session  fuzzes the session file reader the same way
+# make deb   builds the Debian package tovin_VERSION_ARCH.deb here
 BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 CTEST_EXCLUDE ?= soak
 FUZZ_SECONDS ?= 300
+DEB_BUILD ?= build-deb
+DEB_FLAGS = DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
 
-.PHONY: all deps build run test soak fuzz fuzz-session clean
+.PHONY: all deps build run test soak fuzz fuzz-session deb clean
 
 all: build
 
@@ -22,9 +25,10 @@ build: deps
 run: build
 	$(BUILD)/app/tovin
 
-# Every test but the ten-minute soak (make soak runs that one).
+# Every test but the ten-minute soak (make soak runs that one) and the package check,
+# which installs the package built by make deb (.ci/run runs it after make deb).
 test: build
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -LE '$(CTEST_EXCLUDE)'
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -LE '$(CTEST_EXCLUDE)|package'
 
 soak: build
 	cd $(BUILD) && ctest --output-on-failure -L soak
@@ -47,5 +51,18 @@ fuzz-session:
 	build-fuzz/tests/session_reader_fuzz -max_total_time=$(FUZZ_SECONDS) \
 	  -dict=tests/session/reader_fuzz.dict build-fuzz/session-corpus
 
+# A build of its own, installed under /usr (where the window looks for its README), with
+# Debian's hardening flags (all of them), and without the tests: only what the package holds is built.
+deb:
+	@bash scripts/install-deps.sh deb
+	cmake -S . -B $(DEB_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \
+	  -DBUILD_TESTING=OFF -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON \
+	  -DCMAKE_CXX_FLAGS="$$($(DEB_FLAGS) CXXFLAGS) $$($(DEB_FLAGS) CPPFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$($(DEB_FLAGS) LDFLAGS)"
+	cmake --build $(DEB_BUILD) --target tovin tovin-cli tovin-docs -j $(JOBS)
+	rm -f $(DEB_BUILD)/tovin_*.deb tovin_*.deb
+	cd $(DEB_BUILD) && cpack -G DEB
+	cp $(DEB_BUILD)/tovin_*.deb .
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(DEB_BUILD)

@@ -17,8 +17,7 @@ int main(int argc, char** argv) {
     const cli::CommandLine line = cli::ParseCommandLine(args);
     switch (line.kind) {
         case cli::CommandLine::Kind::Help:
-            std::fputs(cli::UsageText().c_str(), stdout);
-            std::fputs(cli::RenderUsageText().c_str(), stdout);
+            std::fputs(cli::HelpText(line.helpFor).c_str(), stdout);
             return 0;
         case cli::CommandLine::Kind::Version:
             std::printf("tovin-cli %s\n", TOVIN_VERSION);

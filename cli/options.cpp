@@ -161,6 +161,22 @@ CommandLine failure(const std::string& message) {
     return result;
 }
 
+// --help or --version anywhere after a command answers at once, whatever else is there:
+// the help of that command alone, or the version.
+std::optional<CommandLine> helpOrVersion(const std::string& command, const std::string& arg) {
+    CommandLine result;
+    if (arg == "--help" || arg == "-h") {
+        result.kind = CommandLine::Kind::Help;
+        result.helpFor = command;
+        return result;
+    }
+    if (arg == "--version") {
+        result.kind = CommandLine::Kind::Version;
+        return result;
+    }
+    return std::nullopt;
+}
+
 // Reads one option's value; returns an error line, or "" when the value was taken.
 using ValueReader = std::function<std::string(const std::string& name, const std::string& value)>;
 
@@ -177,10 +193,8 @@ std::optional<CommandLine> readOptions(const std::vector<std::string>& args,
     for (std::size_t i = 1; i < args.size(); ++i) {
         std::string name = args[i];
         std::optional<std::string> value;
-        if (name == "--help" || name == "-h") {
-            CommandLine help;
-            help.kind = CommandLine::Kind::Help;
-            return help;
+        if (const auto asked = helpOrVersion(args[0], name)) {
+            return asked;
         }
         if (const auto eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
             value = name.substr(eq + 1);
@@ -452,9 +466,8 @@ CommandLine parseCheck(const std::vector<std::string>& args) {
     CommandLine result;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (arg == "--help" || arg == "-h") {
-            result.kind = CommandLine::Kind::Help;
-            return result;
+        if (const auto asked = helpOrVersion("check", arg)) {
+            return *asked;
         }
         if (arg.size() > 1 && arg[0] == '-') {
             return failure("unknown option " + shown(arg) + "; try 'tovin-cli --help'");
@@ -505,14 +518,16 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     return failure("unknown command " + shown(command) + "; try 'tovin-cli --help'");
 }
 
-std::string UsageText() {
+namespace {
+
+// Each command's help says what its manual page says, shorter; the options a command
+// shares with another are repeated so that each help stands alone.
+std::string playHelp() {
     return "usage: tovin-cli play [--carrier HZ] [--beat HZ] [--volume 0-100] [--seconds N]\n"
            "                      [--midi [--midi-volume 0-100] [--record-midi FILE]]\n"
            "       tovin-cli play --session FILE [--volume 0-100] [--from hh:mm:ss]\n"
            "                      [--seconds N]\n"
            "       tovin-cli play --tones VOICES [--volume 0-100] [--seconds N]\n"
-           "       tovin-cli check FILE\n"
-           "       tovin-cli --help | --version\n"
            "\n"
            "play      plays the binaural beat tone through the default sound device until\n"
            "          Ctrl-C, or for N seconds. The left ear hears the carrier less the\n"
@@ -535,15 +550,15 @@ std::string UsageText() {
            "  --tones VOICES plays one tone-set without end, e.g. \"pink/30 200+10/20\"\n"
            "  --volume N     with --session or --tones: 0 to 100 (default 100)\n"
            "  --from T       starts the session at T (hh:mm:ss) from its beginning\n"
-           "\n"
-           "check     reads a session file and prints what plays when: each tone-set's\n"
-           "          voices and levels and how it changes into the next; or its errors,\n"
-           "          each with its line and column, and exits with 2.\n";
+           "  --help         shows this help; --version prints the version\n";
 }
 
-std::string RenderUsageText() {
-    return "\n"
-           "usage: tovin-cli render [--carrier HZ] [--beat HZ] [-o FILE]\n"
+std::string renderHelp() {
+    return "usage: tovin-cli render [--carrier HZ] [--beat HZ] [-o FILE]\n"
+           "       tovin-cli render --session FILE -o OUT [--length hh:mm:ss] [--rate HZ]\n"
+           "                        [--bits 16|24] [--seed N]\n"
+           "       tovin-cli render --tones VOICES --length hh:mm:ss -o OUT [--rate HZ]\n"
+           "                        [--bits 16|24] [--seed N]\n"
            "\n"
            "render    writes about five minutes (297.2 s) of the beat tone to a 16-bit\n"
            "          stereo WAV file, the channels exchanged every 50 blocks (18.6 s).\n"
@@ -551,20 +566,45 @@ std::string RenderUsageText() {
            carrierRange() +
            " Hz in steps of 0.1 (default 150)\n"
            "  --beat HZ      beat, 0.0 to 50.0 Hz in steps of 0.1 (default 8)\n"
-           "  -o FILE        the file to write, replaced if it exists (default tovin.wav)\n"
+           "  -o FILE, --output FILE\n"
+           "                 the file to write, replaced if it exists (default tovin.wav)\n"
            "\n"
-           "usage: tovin-cli render --session FILE -o OUT [--length hh:mm:ss] [--rate HZ]\n"
-           "                        [--bits 16|24] [--seed N]\n"
-           "       tovin-cli render --tones VOICES --length hh:mm:ss -o OUT [--rate HZ]\n"
-           "                        [--bits 16|24] [--seed N]\n"
-           "\n"
-           "          writes a session to OUT, whose extension names the format: .wav, .flac\n"
-           "          or .ogg (Ogg Vorbis).\n"
+           "          With --session or --tones it writes a session to OUT, whose extension\n"
+           "          names the format: .wav, .flac or .ogg (Ogg Vorbis).\n"
            "  --length T     exactly this long: cuts the session short, or follows its end\n"
            "                 with silence; needed when it plays without end\n"
            "  --rate HZ      8000 to 192000 (default the session's -r, else 44100)\n"
            "  --bits N       16 or 24 bits a sample (default 16; not for .ogg)\n"
-           "  --seed N       the noise generator's seed, 0 to 2^64-1 (default 0)\n";
+           "  --seed N       the noise generator's seed, 0 to 2^64-1 (default 0)\n"
+           "  --help         shows this help; --version prints the version\n";
+}
+
+std::string checkHelp() {
+    return "usage: tovin-cli check FILE\n"
+           "\n"
+           "check     reads a session file and prints what plays when: each tone-set's\n"
+           "          voices and levels and how it changes into the next; or its errors,\n"
+           "          each with its line and column, and exits with 2.\n"
+           "  --help         shows this help; --version prints the version\n";
+}
+
+}  // namespace
+
+std::string HelpText(const std::string& command) {
+    if (command == "play") {
+        return playHelp();
+    }
+    if (command == "render") {
+        return renderHelp();
+    }
+    if (command == "check") {
+        return checkHelp();
+    }
+    return playHelp() + "\n" + renderHelp() + "\n" + checkHelp() +
+           "\n"
+           "tovin-cli --version prints the version. Exit status: 0 when done, 1 when the sound\n"
+           "device or a file fails, 2 for a bad command line or session file.\n"
+           "More in the manual pages tovin-cli(1) and tovin-session(5).\n";
 }
 
 }  // namespace cli

@@ -60,7 +60,8 @@ struct CommandLine {
     SessionPlayOptions sessionPlay;
     SessionRenderOptions sessionRender;
     CheckOptions check;
-    std::string error;  // one line, for Kind::Error
+    std::string helpFor;  // for Kind::Help: "play", "render", "check", or "" for every command
+    std::string error;    // one line, for Kind::Error
 };
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
@@ -73,7 +74,7 @@ std::optional<long> ParseTenths(const std::string& text);
 // a file name from the command line stays one line and cannot drive the terminal.
 std::string Printable(const std::string& text);
 
-std::string UsageText();
-std::string RenderUsageText();
+// The help of one command ("play", "render" or "check"), or of all of them for any other.
+std::string HelpText(const std::string& command);
 
 }  // namespace cli

@@ -16,6 +16,12 @@ packages=(
 if [ "${1:-}" = fuzz ]; then
   packages+=(clang libclang-rt-dev)
 fi
+# `install-deps.sh deb`: also what `make deb` builds the package with, the tools that check
+# it, and what the installed package's check uses (man, completion, the MIME database).
+if [ "${1:-}" = deb ]; then
+  packages+=(dpkg-dev file lintian appstream desktop-file-utils shared-mime-info
+    xdg-utils libfile-mimeinfo-perl man-db groff-base bash-completion)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

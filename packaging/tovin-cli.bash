@@ -1,0 +1,79 @@
+# bash completion for tovin-cli                           -*- shell-script -*-
+# Loaded by bash-completion the first time tovin-cli's arguments are completed.
+
+_tovin_cli()
+{
+    local cur prev words cword split
+    _init_completion -s || return
+
+    # The values the window offers as buttons; any other in range is fine too.
+    case $prev in
+        --carrier)
+            COMPREPLY=($(compgen -W '150 110 220 440' -- "$cur"))
+            return
+            ;;
+        --beat)
+            COMPREPLY=($(compgen -W '8 12' -- "$cur"))
+            return
+            ;;
+        --bits)
+            COMPREPLY=($(compgen -W '16 24' -- "$cur"))
+            return
+            ;;
+        --rate)
+            COMPREPLY=($(compgen -W '44100 48000 96000' -- "$cur"))
+            return
+            ;;
+        --session)
+            _filedir sbg
+            return
+            ;;
+        -o | --output)
+            _filedir '@(wav|flac|ogg)'
+            return
+            ;;
+        --record-midi)
+            _filedir '@(mid|midi)'
+            return
+            ;;
+        --volume | --midi-volume | --seconds | --from | --length | --seed | --tones)
+            return # a number, a time or voices: nothing to offer
+            ;;
+    esac
+    $split && return
+
+    if ((cword == 1)); then
+        COMPREPLY=($(compgen -W 'play render check --help --version' -- "$cur"))
+        return
+    fi
+
+    local options
+    case ${words[1]} in
+        play)
+            options='--carrier --beat --volume --seconds --midi --midi-volume
+                --record-midi --session --tones --from --help --version'
+            ;;
+        render)
+            options='--carrier --beat -o --output --session --tones --length --rate
+                --bits --seed --help --version'
+            ;;
+        check)
+            if [[ $cur == -* ]]; then
+                COMPREPLY=($(compgen -W '--help --version' -- "$cur"))
+            else
+                _filedir sbg
+            fi
+            return
+            ;;
+        *)
+            return
+            ;;
+    esac
+    if [[ $cur == -* ]]; then
+        COMPREPLY=($(compgen -W "$options" -- "$cur"))
+        [[ ${COMPREPLY-} == *= ]] && compopt -o nospace
+    fi
+} &&
+    complete -F _tovin_cli tovin-cli
+
+# ex: filetype=sh
