@@ -1,5 +1,3 @@
-// Test main for the application shell: the program's own application object, on the
-// offscreen platform.
 #include <gtest/gtest.h>
 
 #include "app/beat_app.h"

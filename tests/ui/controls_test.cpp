@@ -1,12 +1,9 @@
-// The window's own controls: bitmap buttons drawn from their image sets, and the slider
-// that reports every repaint and has 0 at the top.
 #include <gtest/gtest.h>
 
 #include <QTest>
 
 #include "ui/bitmap_button.h"
 #include "ui/control_ids.h"
-#include "ui/owner_draw_button.h"
 #include "ui/slider_ctrl.h"
 
 namespace {
@@ -31,9 +28,8 @@ TEST(BitmapButton, TakesItsUpImagesSizeAndDrawsTheFaceItsImagesAllow) {
     ASSERT_TRUE(alpha.loaded);
     EXPECT_EQ(alpha.button->geometry(), QRect(17, 9, 21, 22));  // the corner kept
     EXPECT_EQ(alpha.bitmaps.Image(Face::Disabled).size(), QSize(22, 22));
-    // Pressed, focused, enabled → the face.
-    EXPECT_EQ(alpha.bitmaps.FaceFor(true, true, true), Face::Down);
-    EXPECT_EQ(alpha.bitmaps.FaceFor(false, true, true), Face::Up);  // no focused image
+    EXPECT_EQ(alpha.bitmaps.FaceFor(true, true, true), Face::Down);  // pressed, focused, enabled
+    EXPECT_EQ(alpha.bitmaps.FaceFor(false, true, true), Face::Up);   // no focused image
     EXPECT_EQ(alpha.bitmaps.FaceFor(false, true, false), Face::Disabled);
     Loaded wav("WAV");  // up and disabled only
     ASSERT_TRUE(wav.loaded);

@@ -1,11 +1,9 @@
-// The main window on in-process devices: a virtual wave device at the pace a test asks for
-// and a capturing MIDI device, so the window's sound and accompaniment can be inspected.
+// The main window, shown, on in-process wave and MIDI devices.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
-#include <QCoreApplication>
 #include <QTest>
 #include <memory>
 
@@ -17,38 +15,30 @@ namespace testsupport {
 
 class WindowTest : public ::testing::Test {
   protected:
-    explicit WindowTest(plat::VirtualWaveDevice::Pace pace, bool shown = true)
-        : m_pace(pace), m_shown(shown) {}
+    explicit WindowTest(plat::VirtualWaveDevice::Pace pace) : pace(pace) {}
 
     void SetUp() override {
-        wave = plat::VirtualWaveDevice::Install(m_pace);
+        wave = plat::VirtualWaveDevice::Install(pace);
         midi = plat::CapturingMidiDevice::Install();
         dlg = std::make_unique<CBeatDlg>();
         dlg->Create();
-        if (m_shown) {
-            dlg->show();
-            ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg.get()));
-            settle();
-        }
+        dlg->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg.get()));
+        QCoreApplication::processEvents();  // its first paint, before anyone clicks
     }
     void TearDown() override {
         dlg.reset();
         plat::CapturingMidiDevice::Uninstall();
         plat::VirtualWaveDevice::Uninstall();
     }
-    // Lets the window finish what it has to paint, as it would before anyone clicks.
-    static void settle() { QCoreApplication::processEvents(); }
 
     QAbstractButton* button(int id) { return qobject_cast<QAbstractButton*>(dlg->GetDlgItem(id)); }
     void click(int id) { QTest::mouseClick(button(id), Qt::LeftButton); }
 
+    const plat::VirtualWaveDevice::Pace pace;
     std::shared_ptr<plat::VirtualWaveDevice> wave;
     std::shared_ptr<plat::CapturingMidiDevice> midi;
     std::unique_ptr<CBeatDlg> dlg;
-
-  private:
-    plat::VirtualWaveDevice::Pace m_pace;
-    bool m_shown;
 };
 
 }  // namespace testsupport
