@@ -13,8 +13,7 @@
 
 namespace miditest {
 
-constexpr int kFirstOfSeed99 = 361;  // seeds 99 and 777 are drawn where nothing should be
-constexpr int kFirstOfSeed777 = 2575;
+constexpr int kFirstOfSeed777 = 2575;  // seeded where nothing should draw
 
 // The word of a short message from its three bytes.
 inline plat::DWORD word(int status, int data1, int data2) {

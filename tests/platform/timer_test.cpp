@@ -1,5 +1,4 @@
-// The multimedia timer: its period, one-shot events, kills (from outside and from inside
-// the callback), ids, reservations, and the priority of its thread.
+// The multimedia timer: period, one-shot, kills from outside and inside, ids, priority.
 #include <gtest/gtest.h>
 
 #include <pthread.h>
