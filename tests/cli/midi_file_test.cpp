@@ -1,5 +1,4 @@
-// The MIDI recording: the log of the words sent, with their times and the figures of the
-// status line, and the Standard MIDI File made of it, byte by byte.
+// The MIDI recording: the log of the words sent, and the Standard MIDI File made of it.
 #include "cli/midi_file.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,10 @@
-// The command lines of play and render: what is taken, and what is refused with one
-// printable line naming the option. Some odd inputs come from fuzzing the reader.
+// The command lines of play, render and check, for the tone and for sessions: what is
+// taken, and what is refused with one line.
 #include "cli/options.h"
 
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 using cli::CommandLine;
 using Kind = CommandLine::Kind;
@@ -10,16 +12,11 @@ using Args = std::vector<std::string>;
 
 namespace {
 
-CommandLine parse(const Args& args) {
-    return cli::ParseCommandLine(args);
-}
+const auto parse = &cli::ParseCommandLine;
 
 void expectError(const Args& args, const std::string& mentions) {
     const auto line = parse(args);
-    std::string shown;
-    for (const auto& a : args) {
-        shown += " [" + a + "]";
-    }
+    const std::string shown = ::testing::PrintToString(args);
     EXPECT_EQ(line.kind, Kind::Error) << shown;
     EXPECT_NE(line.error.find(mentions), std::string::npos) << shown << " -> " << line.error;
     for (const char c : line.error) {  // one line, and nothing that drives the terminal
@@ -28,17 +25,12 @@ void expectError(const Args& args, const std::string& mentions) {
 }
 
 TEST(Tenths, PlainDecimalsAreReadExactlyAndNothingElse) {
-    const std::pair<const char*, long> good[] = {
-        {"150", 1500},
-        {"142.5", 1425},
-        {"333.3", 3333},
-        {"150.00", 1500},
-        {"0.1", 1},
-        {"007", 70},
-        {"0000000000000000150.50000000000000000000", 1505}};
+    const std::pair<const char*, long> good[] = {{"150", 1500},    {"142.5", 1425}, {"333.3", 3333},
+                                                 {"150.00", 1500}, {"0.1", 1},      {"007", 70}};
     for (const auto& [text, tenths] : good) {
         EXPECT_EQ(cli::ParseTenths(text), tenths) << text;
     }
+    EXPECT_EQ(cli::ParseTenths("0000000000000000150.50000000000000000000"), 1505);
     for (const char* bad : {"", ".", "1.", ".5", "150.05", "1e2", "-5", "+5", "0x10", "nan", "15 0",
                             "150,0", "1.2.3", "99999999999999999999"}) {
         EXPECT_FALSE(cli::ParseTenths(bad).has_value()) << "'" << bad << "'";
@@ -46,22 +38,20 @@ TEST(Tenths, PlainDecimalsAreReadExactlyAndNothingElse) {
 }
 
 TEST(CommandLine, DefaultsAndEveryOptionInEachSpelling) {
-    const auto play = parse({"play"});
-    ASSERT_EQ(play.kind, Kind::Play);
-    EXPECT_EQ(std::tuple(play.play.carrier, play.play.beat, play.play.volume, play.play.midi,
-                         play.play.midiVolume),
+    auto line = parse({"play"});
+    const cli::PlayOptions& play = line.play;  // of the line read last
+    ASSERT_EQ(line.kind, Kind::Play);
+    EXPECT_EQ(std::tuple(play.carrier, play.beat, play.volume, play.midi, play.midiVolume),
               std::tuple(1500, 80, 50, false, 50));
-    EXPECT_FALSE(play.play.seconds || play.play.recordMidi);
+    EXPECT_FALSE(play.seconds || play.recordMidi);
     EXPECT_EQ(parse({"render"}).render.path, "tovin.wav");
-    auto line =
-        parse({"play", "--carrier", "880", "--beat=0", "--volume", "100", "--seconds=3153600000",
-               "--midi", "--midi-volume", "0", "--record-midi=a b.mid"});
+    line = parse({"play", "--carrier", "880", "--beat=0", "--volume", "100", "--seconds=3153600000",
+                  "--midi", "--midi-volume", "0", "--record-midi=a b.mid"});
     ASSERT_EQ(line.kind, Kind::Play) << line.error;
-    EXPECT_EQ(std::tuple(line.play.carrier, line.play.beat, line.play.volume, line.play.midi,
-                         line.play.midiVolume),
+    EXPECT_EQ(std::tuple(play.carrier, play.beat, play.volume, play.midi, play.midiVolume),
               std::tuple(8800, 0, 100, true, 0));
-    EXPECT_EQ(line.play.seconds, 3153600000L);  // a hundred years
-    EXPECT_EQ(line.play.recordMidi, "a b.mid");
+    EXPECT_EQ(play.seconds, 3153600000L);  // a hundred years
+    EXPECT_EQ(play.recordMidi, "a b.mid");
     line = parse({"render", "--carrier", "100.0", "--beat=50.0", "--output", "--output"});
     ASSERT_EQ(line.kind, Kind::Render) << line.error;
     EXPECT_EQ(std::tuple(line.render.carrier, line.render.beat, line.render.path),
@@ -90,9 +80,7 @@ TEST(CommandLine, EveryNumericOptionRefusesBadValuesNamingItself) {
             return args;
         };
         for (const std::string& bad :
-             {o.outside, std::string(), std::string("abc"), std::string("-1"), std::string("+5"),
-              std::string("1e3"), std::string(" 5"), std::string("5\n"),
-              std::string(100000, '9')}) {
+             Args{o.outside, "", "abc", "-1", "+5", "1e3", " 5", "5\n", std::string(100000, '9')}) {
             expectError(with({o.name, bad}), o.name + ": expected");
             expectError(with({o.name + "=" + bad}), o.name + ": expected");
         }
@@ -131,6 +119,65 @@ TEST(CommandLine, OtherBadCommandLinesAreOneLineNamingTheCulprit) {
     for (const auto& [args, mentions] : refused) {
         expectError(args, mentions);
     }
+}
+
+TEST(SessionOptions, RefusedWithOneLineNamingTheOption) {
+    // The error, or for long ones how it begins.
+    const struct {
+        Args args;
+        std::string error;
+    } rows[] = {
+        {{"play", "--session", "a", "--tones", "b"}, "--tones: not with --session (one or the"},
+        {{"play", "--session", "a", "--carrier", "200"}, "--carrier: not with --session"},
+        {{"play", "--tones", "x", "--midi"}, "--midi: not with --tones"},
+        {{"play", "--tones", "x", "--from", "0:01:00"}, "--from: only with --session"},
+        {{"play", "--from", "0:00:01"}, "--from: only with --session"},
+        {{"play", "--session", "a", "--from", "1:60:00"}, "--from: expected a time as hh:mm:ss,"},
+        {{"play", "--session", "a", "--from", "24001:00:00"}, "--from: expected a time as"},
+        {{"play", "--session", ""}, "--session: expected a file name"},
+        {{"play", "--tones="}, "--tones: expected voices, such as \"pink/30 200+10/20\""},
+        {{"render", "--session", "a"}, "-o: required with --session: the file to write (.wav,"},
+        {{"render", "--session", "a", "--output", "x.mp3"}, "--output: expected a file name end"},
+        {{"render", "--session", "a", "-o", "dir.wav/x"}, "-o: expected a file name ending in"},
+        {{"render", "--tones", "pink/1", "-o", "x.wav"}, "--length: required with --tones, whi"},
+        {{"render", "--session", "a", "-o", "x.OGG", "--bits", "24"}, "--bits: 24 is not possi"},
+        {{"render", "--session", "a", "-o", "x.wav", "--bits", "8"}, "--bits: expected 16 or 2"},
+        {{"render", "--rate", "7999"}, "--rate: expected a sample rate from 8000 to 192000 Hz, "},
+        {{"render", "--seed", "18446744073709551616"}, "--seed: expected a whole number from 0"},
+        {{"render", "--length", "0:00:00"}, "--length: expected a length as hh:mm:ss, more than"},
+        {{"render", "--length", "1:00:00"}, "--length: only with --session or --tones"},
+        {{"render", "--seed", "1"}, "--seed: only with --session or --tones"},
+        {{"render", "--session", "a", "--beat", "5", "-o", "x.wav"}, "--beat: not with --session"},
+        {{"check"}, "check: expected a session file; try 'tovin-cli --help'"},
+        {{"check", "a", "b"}, "check: expected one session file, got another: 'b'"},
+        {{"check", "--x"}, "unknown option '--x'; try 'tovin-cli --help'"},
+    };
+    for (const auto& row : rows) {
+        const auto line = parse(row.args);
+        EXPECT_EQ(line.kind, Kind::Error) << row.error;
+        EXPECT_EQ(line.error.substr(0, row.error.size()), row.error);
+    }
+}
+
+TEST(SessionOptions, AcceptedValues) {
+    auto line = parse(
+        {"play", "--session", "s.sbg", "--volume", "30", "--from", "1:02:03", "--seconds", "5"});
+    ASSERT_EQ(line.kind, Kind::SessionPlay) << line.error;
+    const auto& p = line.sessionPlay;  // --from: (3600 + 120 + 3) s
+    EXPECT_EQ(std::tie(*p.source.file, p.volume, p.fromMs, *p.seconds),
+              std::make_tuple("s.sbg", 30, 3723000, 5));
+    line = parse({"render", "--session", "s", "--output=OUT.FLAC", "--length", "100:00:00",
+                  "--rate", "8000", "--bits", "24", "--seed", "18446744073709551615"});
+    ASSERT_EQ(line.kind, Kind::SessionRender) << line.error;
+    const auto& r = line.sessionRender;
+    EXPECT_EQ(std::tie(r.path, *r.lengthMs, *r.rate, r.bits, r.seed),
+              std::make_tuple("OUT.FLAC", 360000000, 8000, 16 + 8, 18446744073709551615u));
+    line = parse({"render", "--tones", "x", "--length", "0:0:1", "-o", "a.ogg"});
+    ASSERT_EQ(line.kind, Kind::SessionRender) << line.error;
+    EXPECT_EQ(std::tie(*r.lengthMs, r.bits, r.rate), std::make_tuple(1000, 16, std::nullopt));
+    EXPECT_EQ(parse({"check", "--help"}).kind, Kind::Help);
+    // Without --session a render is the fixed tone's, whatever the file's name.
+    EXPECT_EQ(parse({"render", "-o", "x.mp3"}).kind, Kind::Render);
 }
 
 }  // namespace

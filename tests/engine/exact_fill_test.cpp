@@ -13,10 +13,6 @@
 
 namespace {
 
-double stepFor(double hz) {
-    return (6.28318 * hz) / 44100.0;
-}
-
 void expectLikeThePlainLoop(tone::ChannelRun l, tone::ChannelRun r, int frames) {
     tone::ChannelRun plain[] = {l, r};
     std::vector<std::int16_t> got(2 * frames + 8, 0x5555);
@@ -45,23 +41,24 @@ TEST(FillFrames, MatchesThePlainLoopForAnyToneStartAndLength) {
     std::uniform_int_distribution<int> tenths(1, 100000);
     std::uniform_real_distribution<double> phase(0.0, 6.28318);
     for (int i = 0; i < 200; ++i) {
-        expectLikeThePlainLoop({phase(random), stepFor(tenths(random) / 10.0)},
-                               {phase(random), stepFor(tenths(random) / 10.0)}, 1000 + i);
+        expectLikeThePlainLoop({phase(random), tone::PhaseStep(tenths(random))},
+                               {phase(random), tone::PhaseStep(tenths(random))}, 1000 + i);
     }
     constexpr double kPi = std::numbers::pi;
     const double cases[][5] = {
-        {0, 142, 0, 150, 3 * 16384},
-        {0, -80, 0, 150, 16384},      // runs down, never wrapped
-        {1000, 142, 7.9, 150, 4096},  // far past the turn
-        {0, 90000, 0, 0.1, 4096},     // a step over a turn
-        {0, 142, 0, 150, 1},
-        {0, 142, 0, 150, 65},  // a chunk and one frame
+        {0, 1420, 0, 1500, 3 * 16384},
+        {0, -800, 0, 1500, 16384},      // runs down, never wrapped
+        {1000, 1420, 7.9, 1500, 4096},  // far past the turn
+        {0, 900000, 0, 1, 4096},        // a step over a turn
+        {0, 1420, 0, 1500, 1},
+        {0, 1420, 0, 1500, 65},  // a chunk and one frame
         // Sines on or next to a whole number of the scale: the runtime library decides.
-        {kPi / 6, 0, 0, 150, 200},  // 0.49999999999999994: 16383, not 16384
+        {kPi / 6, 0, 0, 1500, 200},  // 0.49999999999999994: 16383, not 16384
         {kPi / 2, 0, 3 * kPi / 2, 0, 200},
-        {kPi, 0, 0, 150, 200}};
-    for (const auto& c : cases) {  // left phase and hertz, right phase and hertz, frames
-        expectLikeThePlainLoop({c[0], stepFor(c[1])}, {c[2], stepFor(c[3])},
+        {kPi, 0, 0, 1500, 200}};
+    for (const auto& c : cases) {  // left phase and tenths of a hertz, the same right, frames
+        expectLikeThePlainLoop({c[0], tone::PhaseStep(static_cast<std::int32_t>(c[1]))},
+                               {c[2], tone::PhaseStep(static_cast<std::int32_t>(c[3]))},
                                static_cast<int>(c[4]));
     }
 }

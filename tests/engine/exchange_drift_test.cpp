@@ -12,6 +12,7 @@
 #include "tests/support/pump.h"
 
 using Clock = std::chrono::steady_clock;
+using Ms = std::chrono::duration<double, std::milli>;
 
 namespace {
 
@@ -39,9 +40,7 @@ TEST(ExchangeDrift, ExchangesStayOnTheTenSecondGrid) {
     double worst = 0.0;
     for (std::size_t n = 1001; n <= engine.at.size(); n += 1000) {  // the exchanging ticks
         const auto ideal = engine.at[0] + std::chrono::milliseconds(10 * (n - 1));
-        worst = std::max(
-            worst,
-            std::abs(std::chrono::duration<double, std::milli>(engine.at[n - 1] - ideal).count()));
+        worst = std::max(worst, std::abs(Ms(engine.at[n - 1] - ideal).count()));
     }
     std::printf("over %ld s: worst exchange drift %.3f ms\n", seconds, worst);
     EXPECT_LT(worst, 5.0);

@@ -10,8 +10,10 @@
 
 namespace {
 
-std::vector<std::int16_t> fill(CBeatEngine& e) {
-    std::vector<std::int16_t> b(2 * CBeatEngine::kBlockFrames, 0x5555);
+using Samples = std::vector<std::int16_t>;
+
+Samples fill(CBeatEngine& e) {
+    Samples b(2 * CBeatEngine::kBlockFrames, 0x5555);
     e.FillBlock(b.data());
     return b;
 }
@@ -30,17 +32,14 @@ TEST(SetTone, KeepsCarriersInRangeAndTakesTheBeatAsItComes) {
 }
 
 TEST(FillBlock, TheLowerToneIsOnTheLeftUnlessSwappedAndThePhasesRunOn) {
-    const std::int16_t low[] = {0, 662, 1325, 1987};   // 142 Hz, frames 0 to 3
-    const std::int16_t high[] = {0, 700, 1400, 2099};  // 150 Hz
+    const Samples normal = {0, 0, 662, 700, 1325, 1400, 1987, 2099};  // 142 Hz left, 150 right
+    const Samples swapped = {0, 0, 700, 662, 1400, 1325, 2099, 1987};
     for (int swap : {0, 1}) {
         CBeatEngine e;
         e.SetTone(1500, 80);
         e.m_bSwap = swap;
         const auto b = fill(e);
-        for (int k = 0; k < 4; ++k) {
-            EXPECT_EQ(b[2 * k], swap ? high[k] : low[k]) << k;
-            EXPECT_EQ(b[2 * k + 1], swap ? low[k] : high[k]) << k;
-        }
+        EXPECT_EQ(Samples(b.begin(), b.begin() + 8), swap ? swapped : normal);
         // 16384 frames are 16384 × f / 44100 turns of 6.28318, whole turns wrapped away.
         const double turns = 16384 * (swap ? 150.0 : 142.0) / 44100;
         EXPECT_NEAR(e.m_dPhaseL, (turns - std::floor(turns)) * 6.28318, 1e-9);

@@ -1,6 +1,5 @@
-// A limit on the size of the files this process writes, for as long as the object lives:
-// writes past it fail with EFBIG (the signal that would otherwise end the process is
-// ignored meanwhile), as when a disk fills up part way through a file.
+// While it lives, writes past `bytes` in any file of this process fail with EFBIG (the
+// signal that would end the process is ignored), as when a disk fills up mid-file.
 #pragma once
 
 #include <cstdint>

@@ -6,8 +6,7 @@
 
 namespace testsupport {
 
-// Delivers posted messages and Qt events until `done` holds or `timeout` passes; returns
-// whether `done` held.
+// Delivers posted messages and Qt events until `done` holds (true) or `timeout` passes.
 bool PumpUntil(const std::function<bool()>& done,
                std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
 
