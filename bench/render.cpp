@@ -25,6 +25,7 @@
 namespace {
 
 using bench::Clock;
+using bench::Times;
 
 // One block the plain way: the tone's arithmetic one frame after another, the runtime
 // library's sin for every sample.
@@ -67,16 +68,6 @@ std::vector<char> readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
-
-struct Times {
-    std::vector<double> runs;
-    double best() const { return *std::min_element(runs.begin(), runs.end()); }
-    double median() const {
-        std::vector<double> s = runs;
-        std::sort(s.begin(), s.end());
-        return s[s.size() / 2];
-    }
-};
 
 }  // namespace
 

@@ -1,9 +1,11 @@
-// Running another program to its end from a benchmark, and timing it.
+// Running another program to its end from a benchmark, timing it, and the figures of
+// repeated runs.
 #pragma once
 
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <vector>
@@ -35,5 +37,16 @@ inline double TimeProgram(const std::vector<std::string>& args) {
     const double took = SecondsSince(start);
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? took : -1.0;
 }
+
+// The times of repeated runs of one thing.
+struct Times {
+    std::vector<double> runs;
+    double best() const { return *std::min_element(runs.begin(), runs.end()); }
+    double median() const {
+        std::vector<double> s = runs;
+        std::sort(s.begin(), s.end());
+        return s[s.size() / 2];
+    }
+};
 
 }  // namespace bench

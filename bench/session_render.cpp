@@ -28,6 +28,7 @@
 namespace {
 
 using bench::Clock;
+using bench::Times;
 
 constexpr const char* kSession =
     "## One hour of four voices, with a twenty-minute slide in the middle\n"
@@ -59,16 +60,6 @@ double timeWrite(const std::string& path) {
     close(fd);
     return bench::SecondsSince(start);
 }
-
-struct Times {
-    std::vector<double> runs;
-    double best() const { return *std::min_element(runs.begin(), runs.end()); }
-    double median() const {
-        std::vector<double> s = runs;
-        std::sort(s.begin(), s.end());
-        return s[s.size() / 2];
-    }
-};
 
 // Whether the file's frames [from, from + count) are the plain reference's.
 bool matchesReference(const std::string& path, const session::Timeline& timeline, std::int64_t from,
