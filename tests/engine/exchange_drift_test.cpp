@@ -1,6 +1,5 @@
-// Long run (the soak label): the channel exchange keeps its 10 s rhythm. The tick runs at
-// absolute deadlines, so over any length of play the exchanges (every 1000th tick) stay
-// where a perfect 10 ms clock would put them. TOVIN_SOAK_SECONDS sets the length.
+// Soak: over TOVIN_SOAK_SECONDS of play the exchanges (every 1000th tick, at absolute
+// deadlines) stay where a perfect 10 ms clock would put them.
 #include <gtest/gtest.h>
 
 #include <chrono>

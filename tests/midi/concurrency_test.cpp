@@ -1,6 +1,5 @@
-// The tick sends chords on its own thread while the user-interface thread starts, stops
-// and closes the device. Under ThreadSanitizer this shows the shared words race-free;
-// under AddressSanitizer, that no send touches a closed device's memory.
+// The tick sends chords while the user-interface thread starts and stops the device: under
+// ThreadSanitizer no race on the shared words, under AddressSanitizer no send after a close.
 #include <algorithm>
 #include <atomic>
 #include <chrono>

@@ -1,6 +1,5 @@
-// The real ALSA backend without a sound card: ALSA's "file" plugin records what the
-// program writes to the PCM "default", in front of a null device that takes it at once
-// or of the paced null device of the tests, which plays at real-time pace.
+// The real ALSA backend without a sound card: ALSA's "file" plugin records what reaches the
+// PCM "default", in front of the null device (at once) or the paced one (in real time).
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>

@@ -1,6 +1,5 @@
-// Test main for the window tests: a widget application on the offscreen platform, with
-// the platform's message queue running on its thread. Qt's default palette stays: the
-// program's colours are the application shell's business, which app_test runs.
+// Test main for the window tests: a widget application on the offscreen platform, with the
+// platform's message queue on its thread (the program's colours are app_test's business).
 #include <gtest/gtest.h>
 
 #include <QApplication>
