@@ -2,6 +2,7 @@
 
 #include <bit>
 
+#include "engine/poly_sine.h"
 #include "engine/tone.h"
 
 namespace tone {
@@ -12,54 +13,17 @@ using V4l = std::int64_t __attribute__((vector_size(32)));
 using V4i = std::int32_t __attribute__((vector_size(16)));
 using V4u = std::uint32_t __attribute__((vector_size(16)));
 
-// The nearest doubles to π/2, π, 3π/2 and 2π.
-constexpr double kHalfPi = 1.5707963267948966;
-constexpr double kPi = 3.141592653589793;
-constexpr double kThreeHalfPi = 4.71238898038469;
-constexpr double kTwoPi = 6.283185307179586;
-
-// Taylor series of sin to y^15. On |y| ≤ π/2 the first term left out, y^17 / 17!, is below
-// 6.1e-12; the constants π and 2π above are off by at most 2.5e-16 (the subtractions that
-// use them are exact, x and the constant being within a factor two of each other); and
-// the evaluation rounds to within a few units in the last place, about 1e-15 at most.
-constexpr double kC3 = -1.0 / 6.0;
-constexpr double kC5 = 1.0 / 120.0;
-constexpr double kC7 = -1.0 / 5040.0;
-constexpr double kC9 = 1.0 / 362880.0;
-constexpr double kC11 = -1.0 / 39916800.0;
-constexpr double kC13 = 1.0 / 6227020800.0;
-constexpr double kC15 = -1.0 / 1307674368000.0;
-
 // A scaled polynomial value farther than kGuard from every whole number truncates to the
 // same sample as the runtime library's sin, so long as the two sines differ by less than
-// kGuard / 32768 = 1e-10: the polynomial's own error is below kFastSineError, which
+// kGuard / 32768 = 1e-10: the polynomial's own error is below kPolySineError, which
 // leaves the runtime library nearly a million units in the last place where it is
 // within one. (+32768, the one value kept at 32767, is a whole number too.) About one
 // sample in 150000 falls inside the guard and is asked of the runtime library instead.
 constexpr double kGuard = tone::kScale * 1e-10;
-static_assert(kGuard > 10 * tone::kScale * kFastSineError);
+static_assert(kGuard > 10 * tone::kScale * kPolySineError);
 
 // Adding and taking away 1.5 × 2^52 rounds a double below 2^51 to the nearest whole number.
 constexpr double kRoundMagic = 6755399441055744.0;
-
-// Vectors go by reference: this is inlined into code for two instruction sets, and vectors
-// passed by value would change the calling convention between them.
-template <typename V>
-__attribute__((always_inline)) inline void fastSine(const V& x, V& sine) {
-    // sin(x) = sin(π - x) = sin(x - 2π) folds [-π/2, 5π/2] onto [-π/2, π/2].
-    V y = x;
-    y = x > kHalfPi ? kPi - x : y;
-    y = x > kThreeHalfPi ? x - kTwoPi : y;
-    const V z = y * y;
-    V p = V{} + kC15;
-    p = p * z + kC13;
-    p = p * z + kC11;
-    p = p * z + kC9;
-    p = p * z + kC7;
-    p = p * z + kC5;
-    p = p * z + kC3;
-    sine = y + (y * z) * p;
-}
 
 // Four samples, scaled but not yet truncated, and which of them the polynomial cannot
 // decide: too close to a whole number, or a phase outside the polynomial's range.
@@ -68,7 +32,7 @@ __attribute__((always_inline)) inline void scaledSines(const double* phases, V4d
     V4d x;
     __builtin_memcpy(&x, phases, sizeof x);
     V4d v;
-    fastSine(x, v);
+    PolySine(x, v);
     v *= tone::kScale;
     const V4d whole = (v + kRoundMagic) - kRoundMagic;
     const V4d off = v - whole;
@@ -195,7 +159,7 @@ double FastSine(double x) {
     using V = double __attribute__((vector_size(8)));
     const V v = {x};
     V sine;
-    fastSine(v, sine);
+    PolySine(v, sine);
     return sine[0];
 }
 

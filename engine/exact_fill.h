@@ -18,13 +18,12 @@ struct ChannelRun {
 // the same samples and the same phases as the plain loop.
 void FillFrames(ChannelRun& left, ChannelRun& right, std::int16_t* frames, int count);
 
-// The polynomial sine behind FillFrames, for phases from kFastLow to kFastHigh (outside
-// them FillFrames uses the runtime library's sin alone). Over that range it is within
-// kFastSineError of the exact sine, and FillFrames trusts it only where that error,
-// plus the runtime library's own, cannot move a sample across a whole number.
+// The polynomial sine behind FillFrames (engine/poly_sine.h), for phases from kFastLow to
+// kFastHigh, inside the range of its bound (outside them FillFrames uses the runtime
+// library's sin alone). FillFrames trusts it only where its error, kPolySineError, plus the
+// runtime library's own, cannot move a sample across a whole number.
 constexpr double kFastLow = -1.5;
 constexpr double kFastHigh = 7.8;
-constexpr double kFastSineError = 7e-12;
 double FastSine(double x);
 
 }  // namespace tone

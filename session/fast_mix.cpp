@@ -2,10 +2,13 @@
 
 #include <vector>
 
-#include "session/poly_sine.h"
+#include "engine/poly_sine.h"
 
 namespace session {
 namespace {
+
+using tone::kPolySineError;
+using tone::PolySine;
 
 constexpr double kUnit = 0x1p-53;  // the unit roundoff of double arithmetic
 

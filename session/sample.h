@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "engine/poly_sine.h"
 #include "session/session.h"
 
 namespace session {
@@ -20,8 +21,8 @@ constexpr SampleFormat kPcm24{8388607.0, -8388608, 8388607};
 
 // The nearest doubles to π and 2π: the wrap of every phase and the half period of the
 // isochronic pulse.
-constexpr double kPi = 3.141592653589793;
-constexpr double kTwoPi = 6.283185307179586;
+using tone::kPi;
+using tone::kTwoPi;
 
 // One voice at one sample, as the mix takes it.
 struct VoiceSample {

@@ -9,6 +9,7 @@
 #include <random>
 #include <vector>
 
+#include "engine/poly_sine.h"
 #include "engine/tone.h"
 
 namespace {
@@ -33,7 +34,7 @@ TEST(FastSine, StaysWithinItsErrorBoundOverItsWholeRange) {
         const double x = tone::kFastLow + (tone::kFastHigh - tone::kFastLow) * i / 2000000;
         worst = std::max(worst, std::fabs(tone::FastSine(x) - std::sin(x)));
     }
-    EXPECT_LT(worst, tone::kFastSineError);
+    EXPECT_LT(worst, tone::kPolySineError);
 }
 
 TEST(FillFrames, MatchesThePlainLoopForAnyToneStartAndLength) {

@@ -1,13 +1,18 @@
-// A sine for the phases the synthesis carries (0 to 2π), from a polynomial that works on
-// whole vectors at once. It is never trusted blindly: the fast mix uses it only where its
-// error bound, below, cannot move a sample (session/fast_mix.cpp).
+// A sine from a polynomial that works on whole vectors at once, shared by the tone's exact
+// fast fill (engine/exact_fill.cpp) and the sessions' fast mix (session/fast_mix.cpp). Neither
+// trusts it blindly: each asks the runtime library's sin wherever the error bound below
+// could move a sample across a whole number.
 #pragma once
 
-#include "session/sample.h"
+namespace tone {
 
-namespace session {
+// The nearest doubles to π/2, π, 3π/2 and 2π.
+constexpr double kHalfPi = 1.5707963267948966;
+constexpr double kPi = 3.141592653589793;
+constexpr double kThreeHalfPi = 4.71238898038469;
+constexpr double kTwoPi = 6.283185307179586;
 
-// |PolySine(x) - sin(x)| <= kPolySineError for 0 <= x <= kTwoPi:
+// |PolySine(x) - sin(x)| <= kPolySineError for -π/2 <= x <= 5π/2:
 // - the fold onto y in [-π/2, π/2] (sin x = sin(π - x) = sin(x - 2π)) subtracts exactly
 //   (x and the constant are within a factor two of each other), and the constants differ
 //   from π and 2π by less than 2.5e-16;
@@ -16,13 +21,11 @@ namespace session {
 //   numbers below 2, under 2e-15.
 constexpr double kPolySineError = 6.5e-12;
 
-// Works for a double or a GCC vector of doubles alike. The result goes through a reference,
-// as a vector returned by value would change the calling convention between the
-// instruction sets the mix is compiled for.
+// Works for a double or a GCC vector of doubles alike. The result goes through a reference:
+// this is inlined into code for several instruction sets, and a vector returned by value
+// would change the calling convention between them.
 template <typename V>
 __attribute__((always_inline)) inline void PolySine(const V& x, V& sine) {
-    constexpr double kHalfPi = 1.5707963267948966;
-    constexpr double kThreeHalfPi = 4.71238898038469;
     V y = x > kHalfPi ? kPi - x : x;
     y = x > kThreeHalfPi ? x - kTwoPi : y;
     const V z = y * y;
@@ -35,4 +38,4 @@ __attribute__((always_inline)) inline void PolySine(const V& x, V& sine) {
     sine = y + (y * z) * p;
 }
 
-}  // namespace session
+}  // namespace tone
