@@ -1,6 +1,5 @@
-// libFuzzer target for the command-line reader: the input is the argument list, split at
-// NUL bytes. Whatever it is, the reader must return, and what it returns must be usable
-// as it stands: an error of one printable line, or options inside their ranges.
+// libFuzzer target for the command-line reader (arguments split at NUL bytes): it must
+// return, and give an error of one printable line or options inside their ranges.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>

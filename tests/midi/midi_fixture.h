@@ -1,6 +1,5 @@
-// An engine whose MIDI device is the capturing one, and the first values of the runtime
-// generator's sequences the MIDI tests seed, worked from state = state × 214013 + 2531011,
-// value = (state >> 16) & 0x7FFF.
+// An engine on the capturing MIDI device, and seeded generators' first values, worked from
+// state = state × 214013 + 2531011, value = (state >> 16) & 0x7FFF.
 #pragma once
 
 #include <gtest/gtest.h>

@@ -1,6 +1,5 @@
-// libFuzzer target for the session reader: any bytes as a session file. Whatever they
-// are, the reader must return; its errors must be the lines it promises; and a session it
-// accepts must lay out into spans that follow one another from sample 0, and describe.
+// libFuzzer target for the session reader: on any bytes it returns the error lines it
+// promises, or a session that lays out into spans without gaps from sample 0, and describes.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>

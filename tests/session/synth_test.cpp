@@ -1,6 +1,5 @@
-// The session synthesis against values worked out by hand from its definition, its noise
-// against the levels and slopes asked of each colour, and its fast mix against the plain
-// reference it must equal.
+// The session synthesis against values worked out by hand, its noise against each colour's
+// level and slope, and its fast mix against the plain reference it must equal.
 #include <gtest/gtest.h>
 
 #include <cmath>

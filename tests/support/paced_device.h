@@ -1,5 +1,4 @@
-// ALSA configuration text whose default device is the paced null device of
-// paced_null_pcm.cpp: it plays nothing, at real-time pace.
+// ALSA configuration for the paced null device (platform/testing): nothing, in real time.
 #pragma once
 
 #include <string>

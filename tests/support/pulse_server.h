@@ -1,5 +1,5 @@
-// A private PulseAudio server with a null sink, run as a child process, that the test
-// process is pointed at: a sound device at real-time pace that can go away at once.
+// A private PulseAudio server with a null sink, for this process: a real-time sound device
+// that can go away at once.
 #pragma once
 
 #include <QProcess>
