@@ -11,6 +11,11 @@ constexpr int kWidth = 40;
 
 }  // namespace
 
+std::string BarText(std::int64_t done, std::int64_t total) {
+    const auto filled = static_cast<std::size_t>(done * kWidth / total);
+    return "[" + std::string(filled, '#') + std::string(kWidth - filled, '.') + "]";
+}
+
 ProgressBar::ProgressBar(std::string shownPath, std::int64_t totalFrames, int rate)
     : m_path(std::move(shownPath)), m_total(totalFrames > 0 ? totalFrames : 1), m_rate(rate) {}
 
@@ -20,12 +25,9 @@ void ProgressBar::Show(std::int64_t framesDone) {
         return;
     }
     m_shown = thousandths;
-    const int filled = thousandths * kWidth / 1000;
-    std::string bar(static_cast<std::size_t>(filled), '#');
-    bar.append(static_cast<std::size_t>(kWidth - filled), '.');
-    std::printf("\rrendering %s [%s] %3d%%  %s of %s", m_path.c_str(), bar.c_str(),
-                thousandths / 10, ClockText(framesDone, m_rate).c_str(),
-                ClockText(m_total, m_rate).c_str());
+    std::printf("\rrendering %s %s %3d%%  %s of %s", m_path.c_str(),
+                BarText(thousandths, 1000).c_str(), thousandths / 10,
+                ClockText(framesDone, m_rate).c_str(), ClockText(m_total, m_rate).c_str());
     std::fflush(stdout);
 }
 

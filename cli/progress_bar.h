@@ -7,6 +7,9 @@
 
 namespace cli {
 
+// "[####......]": `done` of `total` as a bar 40 characters wide.
+std::string BarText(std::int64_t done, std::int64_t total);
+
 class ProgressBar {
   public:
     ProgressBar(std::string shownPath, std::int64_t totalFrames, int rate);

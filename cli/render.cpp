@@ -4,22 +4,16 @@
 #include <cstdio>
 #include <cstring>
 
+#include "cli/progress_bar.h"
 #include "engine/beat_engine.h"
 #include "platform/system.h"
 
 namespace cli {
 namespace {
 
-constexpr int kBarWidth = 40;
-
 void drawBar(const std::string& shownPath, int blocks) {
-    char bar[kBarWidth + 1];
-    const int filled = blocks * kBarWidth / render::kBlocks;
-    std::memset(bar, '#', filled);
-    std::memset(bar + filled, '.', kBarWidth - filled);
-    bar[kBarWidth] = '\0';
-    std::printf("\rrendering %s [%s] %3d/%d blocks", shownPath.c_str(), bar, blocks,
-                render::kBlocks);
+    std::printf("\rrendering %s %s %3d/%d blocks", shownPath.c_str(),
+                BarText(blocks, render::kBlocks).c_str(), blocks, render::kBlocks);
     std::fflush(stdout);
 }
 
