@@ -4,13 +4,39 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <string>
+
 #include "app/beat_app.h"
 #include "app/first_paint.h"
+#include "session/printable.h"
 
 namespace {
 bool displayAvailable() {
     return std::getenv("QT_QPA_PLATFORM") != nullptr || std::getenv("DISPLAY") != nullptr ||
            std::getenv("WAYLAND_DISPLAY") != nullptr;
+}
+
+// The first argument that neither Tovin nor Qt takes, or nullptr. Qt's own options (a
+// platform, a style, a window geometry) pass through to it, with their values.
+const char* unknownArgument(int argc, char** argv) {
+    static const char* const kQtWithValue[] = {
+        "-platform", "-platformpluginpath", "-platformtheme", "-plugin",
+        "-style",    "-stylesheet",         "-session",       "-display",
+        "-geometry", "-qwindowgeometry",    "-qwindowtitle",  "-qwindowicon"};
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-reverse") == 0) {
+            continue;
+        }
+        bool qt = false;
+        for (const char* option : kQtWithValue) {
+            qt = qt || std::strcmp(argv[i], option) == 0;
+        }
+        if (!qt) {
+            return argv[i];
+        }
+        ++i;  // its value (Qt itself says so when it is missing)
+    }
+    return nullptr;
 }
 }  // namespace
 
@@ -27,6 +53,14 @@ int main(int argc, char** argv) {
             "Opens the window that plays binaural beat tones; tovin-cli plays them without\n"
             "one. More in the manual page tovin(1).\n");
         return 0;
+    }
+    // Named before anything else, display or not: a mistyped option is not a missing display.
+    if (const char* unknown = unknownArgument(argc, argv)) {
+        const bool option = unknown[0] == '-';
+        std::fprintf(stderr, "tovin: %s '%s'; try 'tovin --help'\n",
+                     option ? "unknown option" : "unexpected argument",
+                     session::Printable(unknown).c_str());
+        return 2;
     }
     if (!displayAvailable()) {
         std::fprintf(stderr,

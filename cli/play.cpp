@@ -4,24 +4,28 @@
 #include <QElapsedTimer>
 #include <QSaveFile>
 #include <QTimer>
-#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
 
 #include "cli/device_failure.h"
+#include "cli/frame_limit_sink.h"
 #include "cli/midi_file.h"
 #include "cli/midi_log.h"
 #include "cli/stop_signal.h"
 #include "engine/beat_engine.h"
 #include "platform/message_queue.h"
 #include "platform/system.h"
+#include "platform/wave_out.h"
+#include "platform/wave_sink.h"
 #include "platform/window.h"
 
 namespace cli {
 namespace {
 
 constexpr plat::UINT kDeviceReady = plat::WM_USER + 1;
+constexpr plat::UINT kAllPlayed = plat::WM_USER + 2;  // --seconds of tone have been heard
 
 // Receives, through the same queue as the device's notifications, a message posted right
 // after the output was opened: it arrives once the device-opened handling has run, which
@@ -40,6 +44,10 @@ class Session : public plat::CWnd {
             if (m_options.midi) {
                 m_engine.SetMidiVolume(m_options.midiVolume);
             }
+            return 1;
+        }
+        if (msg == kAllPlayed) {
+            QCoreApplication::quit();
             return 1;
         }
         return CWnd::WindowProc(msg, wParam, lParam);
@@ -93,6 +101,16 @@ int RunPlay(const PlayOptions& options) {
     ReportMessageBoxesOnStderr();
     auto engine = std::make_unique<CBeatEngine>();
     engine->SetTone(options.carrier, options.beat);
+    Session session(*engine, options);
+    // --seconds counts the frames handed to the sound card: the device plays exactly that
+    // much, drains it, and then asks for the end, so neither the start-up nor the blocks
+    // still queued are taken off the time asked for. The engine above it runs as ever.
+    if (options.seconds) {
+        plat::SetWaveSinkFactory([seconds = *options.seconds, hwnd = session.GetSafeHwnd()] {
+            return PlayFor(plat::MakeAlsaWaveSink(), static_cast<std::uint64_t>(seconds),
+                           [hwnd] { plat::PostMessage(hwnd, kAllPlayed, 0, 0); });
+        });
+    }
     engine->OpenOutput();
     if (engine->m_hWaveOut == 0) {
         return 1;  // the engine has said why
@@ -103,33 +121,12 @@ int RunPlay(const PlayOptions& options) {
         midi->Start();
         engine->StartMidi();
     }
-    Session session(*engine, options);
     session.PostMessage(kDeviceReady, 0, 0);
 
-    // Playing ends at a signal (above) or when the time asked for is up; in between the
-    // program wakes only for its sound, and for the status line on a terminal.
+    // Playing ends at a signal (above) or once the frames asked for are heard; in between
+    // the program wakes only for its sound, and for the status line on a terminal.
     QElapsedTimer clock;
     clock.start();
-    // A QTimer counts in int milliseconds: a longer play is timed in steps of a day at most.
-    // Precise, as a coarse timer may fire up to 5 % early.
-    const qint64 endMs = options.seconds ? *options.seconds * 1000 : 0;
-    QTimer end;
-    end.setSingleShot(true);
-    end.setTimerType(Qt::PreciseTimer);
-    auto armEnd = [&] {
-        constexpr qint64 kDayMs = 24 * 3600 * 1000;
-        end.start(static_cast<int>(std::clamp<qint64>(endMs - clock.elapsed(), 0, kDayMs)));
-    };
-    QObject::connect(&end, &QTimer::timeout, [&] {
-        if (clock.elapsed() >= endMs) {
-            QCoreApplication::quit();
-        } else {
-            armEnd();
-        }
-    });
-    if (options.seconds) {
-        armEnd();
-    }
     const bool live = plat::IsTerminal(1);
     QTimer status;
     QObject::connect(&status, &QTimer::timeout, [&] { printStatus(*engine, clock, midi.get()); });
@@ -144,6 +141,7 @@ int RunPlay(const PlayOptions& options) {
         midi->Stop();
     }
     engine.reset();
+    plat::SetWaveSinkFactory({});
     if (live) {
         std::printf("\n");
     }

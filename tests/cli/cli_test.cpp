@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -50,6 +51,29 @@ TEST_F(Cli, PlaysForTheSecondsAskedWithTheAccompanimentAndKeepsItsRecording) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2) << "a temporary file was left";
 }
 
+TEST_F(Cli, SecondsCountTheFramesPlayedAndTheQueueIsHeardToTheEnd) {
+    // ALSA's file plugin keeps every frame that reaches the (paced) device.
+    std::ofstream(conf.toStdString())
+        << testsupport::PacedDeviceType() << "pcm.!default { type file; slave.pcm { type "
+        << "tovin_paced } file \"" << path("out.raw") << "\" format \"raw\" }\n";
+    QElapsedTimer clock;
+    clock.start();
+    const CliRun r = cli({"play", "--seconds", "2", "--volume", "100"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    // Half a second before the first frame, then two seconds heard to their end (an exit
+    // that dropped the device's last 0.2 s would come sooner).
+    EXPECT_GE(clock.elapsed(), 2500);
+    const auto bytes = testsupport::ReadAll(path("out.raw"));
+    ASSERT_EQ(bytes.size(), 2u * 44100 * 4);  // exactly two seconds of 16-bit stereo
+    std::vector<std::int16_t> s(bytes.size() / 2);
+    std::memcpy(s.data(), bytes.data(), bytes.size());
+    int peak = 0;  // of the last 0.1 s, at level 100
+    for (std::size_t i = s.size() - 2 * 4410; i < s.size(); ++i) {
+        peak = std::max(peak, std::abs(int{s[i]}));
+    }
+    EXPECT_GE(peak, 32700);
+}
+
 TEST_F(Cli, ASignalStopsItCleanlyAndTheRecordingIsStillWritten) {
     for (int signal : {SIGINT, SIGTERM}) {
         QProcess p;
@@ -84,6 +108,13 @@ TEST_F(Cli, WhatItCannotUseIsOneLineWithExitCodeOneOrTwoAndNoFileLeft) {
          "tovin-cli: Error opening waveform audio device!\n"
          "tovin-cli: ALSA device \"default\" cannot be opened: "},
         {{"play", "--carrier", "1000"}, 2, "tovin-cli: --carrier: expected"},
+        // The window's program names what it does not take before looking for a display.
+        {{"-c", "env -u DISPLAY -u QT_QPA_PLATFORM '" TOVIN_APP_PATH "' --bogus"},
+         2,
+         "tovin: unknown option '--bogus'; try 'tovin --help'"},
+        {{"-c", "QT_QPA_PLATFORM=offscreen '" TOVIN_APP_PATH "' -style Fusion x"},
+         2,
+         "tovin: unexpected argument 'x'; try 'tovin --help'"},
         {{"play", "--midi", "--record-midi", dir.filePath("no/dir/out.mid")},
          2,
          "tovin-cli: --record-midi: cannot write"},
@@ -97,7 +128,7 @@ TEST_F(Cli, WhatItCannotUseIsOneLineWithExitCodeOneOrTwoAndNoFileLeft) {
          1,  // shown, not breaking the line
          "tovin-cli: cannot create " + path("new\\x0aline/x.wav") + ": No such file"}};
     for (const auto& c : cases) {
-        const CliRun r = cli(c.args);
+        const CliRun r = c.args[0] == "-c" ? testsupport::Run("bash", c.args) : cli(c.args);
         EXPECT_EQ(r.exitCode, c.exitCode) << c.args.join(' ').toStdString();
         EXPECT_TRUE(r.err.startsWith(QString::fromStdString(c.message))) << r.err.toStdString();
         EXPECT_EQ(r.err.count('\n'), 1 + std::count(c.message.begin(), c.message.end(), '\n'))
