@@ -3,7 +3,6 @@
 #include <QKeyEvent>
 
 #include "app/home_page.h"
-#include "platform/shell.h"
 #include "platform/system.h"
 #include "res/templates.h"
 #include "ui/bitmap_button.h"
@@ -32,7 +31,7 @@ bool CAboutDlg::OnInitDialog() {
 
 void CAboutDlg::OnLinkClicked() {
     plat::Beep(100, 100);
-    plat::ShellExecuteA(GetSafeHwnd(), "open", kHomePage, nullptr, nullptr, plat::SW_SHOW);
+    OpenHelpPage(GetSafeHwnd());
 }
 
 void CAboutDlg::keyPressEvent(QKeyEvent* event) {

@@ -7,7 +7,6 @@
 #include "app/desktop.h"
 #include "app/home_page.h"
 #include "platform/message_queue.h"
-#include "platform/shell.h"
 #include "res/templates.h"
 #include "ui/beat_dlg.h"
 
@@ -58,5 +57,5 @@ void CBeatApp::OnAppAbout() {
 
 void CBeatApp::OnHelp() {
     const plat::HWND owner = m_pMainWnd != nullptr ? m_pMainWnd->GetSafeHwnd() : 0;
-    plat::ShellExecuteA(owner, "open", kHomePage, nullptr, nullptr, plat::SW_SHOW);
+    OpenHelpPage(owner);
 }

@@ -10,6 +10,8 @@
 
 #include "app/about_dlg.h"
 #include "app/beat_app.h"
+#include "app/desktop.h"
+#include "app/home_page.h"
 #include "platform/shell.h"
 #include "platform/system.h"
 #include "platform/testing/virtual_wave_device.h"
@@ -107,6 +109,7 @@ TEST_F(Shell, TheLinkBeepsThenOpensTheHomePageOnEveryClickAndF1OpensItWithoutABe
         events.push_back("beep " + std::to_string(f) + " " + std::to_string(ms));
     });
     SetUrlOpener([&](const std::string& target) { events.push_back("open " + target); });
+    SetHelpPages({"/nonexistent/README.md", TOVIN_SOURCE_DIR "/README.md"});  // a build tree
     const auto inTheBox = [] {
         CAboutDlg* box = openBox();
         QWidget* link = box->GetDlgItem(res::kIdLink);
@@ -128,9 +131,37 @@ TEST_F(Shell, TheLinkBeepsThenOpensTheHomePageOnEveryClickAndF1OpensItWithoutABe
     app().InitInstance();
     SetToneHandler(nullptr);
     SetUrlOpener(nullptr);
-    const std::string open = std::string("open file://") + TOVIN_DOC_DIR + "/README.md";
+    SetHelpPages({});
+    const std::string open = "open file://" TOVIN_SOURCE_DIR "/README.md";
     const std::string beep = "beep 100 100";
     EXPECT_EQ(events, (std::vector<std::string>{beep, open, beep, open, beep, open, open, open}));
+}
+
+TEST_F(Shell, HelpOpensTheInstalledReadmeFirstAndSaysSoWhenThereIsNone) {
+    const std::string installed = TOVIN_SOURCE_DIR "/README.md";  // a file that exists
+    const struct {
+        HelpPages pages;
+        std::string said;  // what opened, or what the box said
+    } cases[] = {
+        {{installed, "/nonexistent/b/README.md"}, "open file://" + installed},
+        {{"/nonexistent/a/README.md", "/nonexistent/b/README.md"},
+         "box Cannot open the help: README.md is in neither /nonexistent/a nor /nonexistent/b."},
+    };
+    for (const auto& c : cases) {
+        std::string said;
+        SetUrlOpener([&](const std::string& target) { said += "open " + target; });
+        SetMessageBoxHandler([&](HWND, const std::string& text, const std::string&, UINT type) {
+            said += "box " + text;
+            EXPECT_EQ(type, MB_OK | MB_ICONEXCLAMATION);
+            return 1;
+        });
+        SetHelpPages(c.pages);
+        app().OnHelp();
+        EXPECT_EQ(said, c.said);
+    }
+    SetHelpPages({});
+    SetUrlOpener(nullptr);
+    InstallDesktopServices();
 }
 
 TEST_F(Shell, MessageBoxesAreModalExclamationsCaptionedWithTheProgramsName) {
