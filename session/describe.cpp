@@ -132,6 +132,15 @@ std::string Describe(const Session& session, const Timeline& timeline) {
         }
         used[set] = true;
     }
+    // The rule is plain, but a time written out of order by mistake would otherwise pass
+    // without a word as a session a day longer.
+    for (const Entry& e : session.entries) {
+        if (e.nextDay) {
+            out += "  line " + std::to_string(e.line) +
+                   ": earlier than the clock time before it, so taken as the next day (" +
+                   FormatSampleTime(e.ms, 1000) + " into the session)\n";
+        }
+    }
     for (const Period& p : timeline.periods) {
         const int setIndex = session.entries[p.entry].set;
         const ToneSet& set = session.sets[setIndex];

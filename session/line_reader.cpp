@@ -369,6 +369,7 @@ bool LineReader::placeEntry(const Word& time, Entry& entry) {
         return false;
     }
     entry.ms = *ms;
+    entry.nextDay = clock_.NextDay();
     return true;
 }
 

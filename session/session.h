@@ -35,11 +35,12 @@ struct ToneSet {
 };
 
 struct Entry {
-    std::int64_t ms = 0;  // from the session's first entry, which is 0
-    int set = 0;          // index into Session::sets
-    char fadeIn = '-';    // '<' from silence, '-' crossfade, '=' slide
-    char fadeOut = '-';   // '>' to silence, '-' crossfade, '=' slide
-    bool arrow = false;   // "->": the whole time to the next entry is the change
+    std::int64_t ms = 0;   // from the session's first entry, which is 0
+    int set = 0;           // index into Session::sets
+    char fadeIn = '-';     // '<' from silence, '-' crossfade, '=' slide
+    char fadeOut = '-';    // '>' to silence, '-' crossfade, '=' slide
+    bool arrow = false;    // "->": the whole time to the next entry is the change
+    bool nextDay = false;  // a clock time earlier than the one before it, so the next day's
     int line = 0;
 };
 

@@ -101,13 +101,17 @@ std::optional<std::int64_t> SessionClock::Place(const TimeRead& time, std::strin
     }
     if (time.base == Base::Clock) {
         std::int64_t day = lastBase_ / kDayMs;
-        if (mode_ == Base::Clock && time.clockMs < lastClock_) {
+        nextDay_ = mode_ == Base::Clock && time.clockMs < lastClock_;
+        if (nextDay_) {
             ++day;
         }
         lastClock_ = time.clockMs;
         lastBase_ = day * kDayMs + time.clockMs;
-    } else if (time.base == Base::Now) {
-        lastBase_ = 0;
+    } else {
+        nextDay_ = false;
+        if (time.base == Base::Now) {
+            lastBase_ = 0;
+        }
     }
     if (time.base != Base::None) {
         mode_ = time.base;

@@ -39,6 +39,9 @@ class SessionClock {
     // `error` set.
     std::optional<std::int64_t> Place(const TimeRead& time, std::string& error);
 
+    // Whether the time just placed is a clock time taken as on the next day.
+    bool NextDay() const { return nextDay_; }
+
     // Far beyond any session, and small enough that a time in quarter milliseconds
     // times a sample rate of 192000 stays well inside 64 bits.
     static constexpr std::int64_t kMaxMs = 1000 * kDayMs;
@@ -48,6 +51,7 @@ class SessionClock {
     std::int64_t lastClock_ = 0;
     std::int64_t lastBase_ = 0;           // the last clock time or NOW, days included
     std::optional<std::int64_t> origin_;  // the first entry's time on the same scale
+    bool nextDay_ = false;
 };
 
 }  // namespace session

@@ -198,6 +198,13 @@ TEST_F(SessionCli, CheckPrintsTheTimelineOfTheExample) {
           "    then crossfade to off, 00:29:00 - 00:30:00\n", "\n00:30:00  end\n"}) {
         EXPECT_TRUE(r.out.contains(line)) << line << "\nin:\n" << r.out.toStdString();
     }
+    // A clock time that goes back is the next day, and check says so at its line.
+    std::ofstream(path("s.sbg")) << "a: pink/10\n00:00:10 a\n00:00:05 a\n00:00:07 a\n";
+    const testsupport::CliRun day = run({"check", "s.sbg"});
+    EXPECT_TRUE(
+        day.out.contains("\n  line 3: earlier than the clock time before it, so taken as "
+                         "the next day (23:59:55 into the session)\n\n"))
+        << day.out.toStdString();
 }
 
 TEST_F(SessionCli, CheckPrintsEachErrorWithItsLineAndExitsWith2) {
