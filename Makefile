@@ -3,6 +3,7 @@
 # make fuzz  fuzzes tovin-cli's option reader with libFuzzer for FUZZ_SECONDS
 # make fuzz-session  fuzzes the session file reader the same way
 # make deb   builds the Debian package tovin_VERSION_ARCH.deb here
+# make deb-check  builds it, then checks it with Debian's tools and installs and removes it
 BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
@@ -11,18 +12,25 @@ FUZZ_SECONDS ?= 300
 DEB_BUILD ?= build-deb
 DEB_FLAGS = DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
 
-.PHONY: all deps build run test soak fuzz fuzz-session deb clean
+.PHONY: all deps configure build programs run test soak fuzz fuzz-session deb deb-check clean
 
 all: build
 
 deps:
 	@bash scripts/install-deps.sh
 
-build: deps
+configure: deps
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
+
+# Everything: the programs, the tests and the benchmarks.
+build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+# The two programs alone, a third of the build: what a first run waits for.
+programs: configure
+	cmake --build $(BUILD) -j $(JOBS) --target tovin tovin-cli
+
+run: programs
 	$(BUILD)/app/tovin
 
 # Every test but the ten-minute soak (make soak runs that one) and the package check,
@@ -63,6 +71,14 @@ deb:
 	rm -f $(DEB_BUILD)/tovin_*.deb tovin_*.deb
 	cd $(DEB_BUILD) && cpack -G DEB
 	cp $(DEB_BUILD)/tovin_*.deb .
+
+# The checks need tools that building does not (lintian and its Perl, the AppStream and
+# desktop validators, man): they are installed here, or in CI, not by make deb.
+deb-check: deb
+	@bash scripts/install-deps.sh deb-check
+	bash packaging/check-deb.sh tovin_*.deb
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
+	cd $(BUILD) && ctest --output-on-failure -L package
 
 clean:
 	rm -rf $(BUILD) $(DEB_BUILD)

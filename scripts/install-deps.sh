@@ -16,10 +16,15 @@ packages=(
 if [ "${1:-}" = fuzz ]; then
   packages+=(clang libclang-rt-dev)
 fi
-# `install-deps.sh deb`: also what `make deb` builds the package with, the tools that check
-# it, and what the installed package's check uses (man, completion, the MIME database).
+# `install-deps.sh deb`: also what `make deb` builds the package with.
 if [ "${1:-}" = deb ]; then
-  packages+=(dpkg-dev file lintian appstream desktop-file-utils shared-mime-info
+  packages+=(dpkg-dev file)
+fi
+# `install-deps.sh deb-check`: the tools that check the package, and what the installed
+# package's check uses (man, completion, the MIME database). About 130 packages with
+# lintian's Perl, so only `make deb-check` (and CI) asks for them.
+if [ "${1:-}" = deb-check ]; then
+  packages+=(lintian appstream desktop-file-utils shared-mime-info
     xdg-utils libfile-mimeinfo-perl man-db groff-base bash-completion)
 fi
 
