@@ -68,3 +68,10 @@ note MIDID.bmp '#000080'
 # Icon 110: a yellow alpha on a transparent ground, 32x32; small icons are this one scaled.
 "$convert" -size 32x32 xc:none +antialias -font "$latin" -pointsize 24 -fill yellow \
   -gravity center -annotate +0+0 α -type PaletteAlpha PNG8:icon110_32.png
+
+# The same icon for software centres and docks, in whole pixels of the artwork (nearest
+# neighbour, as the window scales its images), so that none of them is blurred.
+for size in 48 64 128 256; do
+  "$convert" icon110_32.png -filter point -resize "${size}x${size}" -type PaletteAlpha \
+    "PNG8:icon110_$size.png"
+done
