@@ -27,9 +27,9 @@ constexpr plat::UINT kDeviceReady = plat::WM_USER + 1;
 // after the output was opened: it arrives once the device-opened handling has run, which
 // is when the engine has set its own start-up volume. The MIDI accompaniment, started
 // before the message was delivered, has set its start-up level by then as well.
-class Session : public plat::CWnd {
+class VolumeOnceOpen : public plat::CWnd {
   public:
-    Session(CBeatEngine& engine, const PlayOptions& options)
+    VolumeOnceOpen(CBeatEngine& engine, const PlayOptions& options)
         : m_engine(engine), m_options(options) {
         CreateHidden("tovin-cli", 0);
     }
@@ -103,8 +103,8 @@ int RunPlay(const PlayOptions& options) {
         midi->Start();
         engine->StartMidi();
     }
-    Session session(*engine, options);
-    session.PostMessage(kDeviceReady, 0, 0);
+    VolumeOnceOpen volume(*engine, options);
+    volume.PostMessage(kDeviceReady, 0, 0);
 
     // Playing ends at a signal (above) or when the time asked for is up; in between the
     // program wakes only for its sound, and for the status line on a terminal.
