@@ -1,5 +1,7 @@
 #include "cli/option_table.h"
 
+#include <cstdint>
+
 #include "cli/option_values.h"
 #include "engine/tone.h"
 #include "session/decimal.h"

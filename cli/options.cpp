@@ -6,6 +6,7 @@
 #include <CLI/CLI.hpp>
 #include <memory>
 #include <set>
+#include <stdexcept>
 
 #include "cli/option_table.h"
 #include "cli/option_values.h"
@@ -205,8 +206,9 @@ CommandLine parseCommand(const CommandTable& command, const std::vector<std::str
     try {
         app->parse(words);
     } catch (const CLI::ParseError&) {
-        missing =
-            true;  // the only fault CLI11 finds here: the last word, an option, lacks its value
+        // The only fault CLI11 finds with these settings: the last word, an option, lacks
+        // its value.
+        missing = true;
     }
     if (app->count("--help") != 0) {
         return answer(CommandLine::Kind::Help, command.name);
