@@ -1,490 +1,250 @@
+// The command line read by CLI11, from the tables of cli/option_table.cpp: CLI11 matches the
+// words to options ("--name value", "--name=value", flags) and keeps them in the order
+// given; each value is then read by its row, and the options' combinations checked here.
 #include "cli/options.h"
 
-#include <cctype>
-#include <cstdint>
-#include <functional>
-#include <map>
+#include <CLI/CLI.hpp>
+#include <memory>
 #include <set>
+#include <stdexcept>
 
-#include "engine/tone.h"
-#include "session/printable.h"
+#include "cli/option_table.h"
+#include "cli/option_values.h"
+#include "session/file_format.h"
 
 namespace cli {
 namespace {
 
-constexpr long kMaxSeconds = 100L * 365 * 24 * 3600;
-
-// A plain run of digits no greater than `max`; leading zeros are fine, and the value is
-// checked digit by digit so that no length of input can overflow it.
-std::optional<long> parseWhole(const std::string& text, long max) {
-    if (text.empty()) {
-        return std::nullopt;
-    }
-    long value = 0;
-    for (char c : text) {
-        if (!std::isdigit(static_cast<unsigned char>(c))) {
-            return std::nullopt;
-        }
-        value = value * 10 + (c - '0');
-        if (value > max) {
-            return std::nullopt;
-        }
-    }
-    return value;
-}
-
-// A word the user typed, as an error message repeats it: quoted, shown printable, and cut
-// short after 40 bytes.
-std::string shown(const std::string& text) {
-    constexpr std::size_t kLongest = 40;
-    if (text.size() <= kLongest) {
-        return "'" + Printable(text) + "'";
-    }
-    std::size_t end = kLongest;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
-        --end;  // not inside a UTF-8 character
-    }
-    return "'" + Printable(text.substr(0, end)) + "'...";
-}
-
-struct Range {
-    long low;
-    long high;
-};
-
-// Tenths of a hertz as the user writes them: 1000 is "100.0".
-std::string hertz(long tenths) {
-    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
-}
-
-// "100.0 to 880.0", from the engine's own range.
-std::string carrierRange() {
-    return hertz(tone::kMinCarrier) + " to " + hertz(tone::kMaxCarrier);
-}
-
-// The longest time a session reaches (1000 days), in hours.
-constexpr long kMaxHours = 24000;
-
-// "h:mm:ss" (hours any number of digits up to kMaxHours; minutes and seconds one or two
-// digits, 0 to 59) as milliseconds.
-std::optional<std::int64_t> parseClock(const std::string& text) {
-    const auto first = text.find(':');
-    const auto second = first == std::string::npos ? first : text.find(':', first + 1);
-    if (second == std::string::npos) {
-        return std::nullopt;
-    }
-    const auto hours = parseWhole(text.substr(0, first), kMaxHours);
-    const std::string mm = text.substr(first + 1, second - first - 1);
-    const std::string ss = text.substr(second + 1);
-    const auto minutes = mm.size() <= 2 ? parseWhole(mm, 59) : std::nullopt;
-    const auto seconds = ss.size() <= 2 ? parseWhole(ss, 59) : std::nullopt;
-    if (!hours || !minutes || !seconds) {
-        return std::nullopt;
-    }
-    return ((*hours * 60 + *minutes) * 60 + *seconds) * 1000LL;
-}
-
-// A whole number from 0 to 2^64 - 1, checked before each digit so that it cannot wrap.
-std::optional<std::uint64_t> parseSeed(const std::string& text) {
-    if (text.empty()) {
-        return std::nullopt;
-    }
-    std::uint64_t value = 0;
-    for (const char c : text) {
-        if (!std::isdigit(static_cast<unsigned char>(c))) {
-            return std::nullopt;
-        }
-        const auto digit = static_cast<std::uint64_t>(c - '0');
-        if (value > (UINT64_MAX - digit) / 10) {
-            return std::nullopt;
-        }
-        value = value * 10 + digit;
-    }
-    return value;
-}
-
-// The extension of a sound file, lower case: "wav", "flac", "ogg", or "" for any other.
-std::string soundFormat(const std::string& path) {
-    const auto dot = path.rfind('.');
-    const auto slash = path.rfind('/');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
-        return "";
-    }
-    std::string ext = path.substr(dot + 1);
-    for (char& c : ext) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return ext == "wav" || ext == "flac" || ext == "ogg" ? ext : "";
-}
-
-// Options of the fixed tone that have no meaning for a session.
-const char* const kToneOnly[] = {"--carrier", "--beat", "--midi", "--midi-volume", "--record-midi"};
-
-}  // namespace
-
-std::string Printable(const std::string& text) {
-    return session::Printable(text);
-}
-
-std::optional<long> ParseTenths(const std::string& text) {
-    const auto dot = text.find('.');
-    const std::string whole = text.substr(0, dot);
-    const std::string fraction = dot == std::string::npos ? "" : text.substr(dot + 1);
-    if (whole.empty() || (dot != std::string::npos && fraction.empty())) {
-        return std::nullopt;
-    }
-    const auto units = parseWhole(whole, 1000000);
-    if (!units) {
-        return std::nullopt;
-    }
-    long tenths = *units * 10;
-    for (std::size_t i = 0; i < fraction.size(); ++i) {
-        const char c = fraction[i];
-        if (!std::isdigit(static_cast<unsigned char>(c))) {
-            return std::nullopt;
-        }
-        if (i == 0) {
-            tenths += c - '0';
-        } else if (c != '0') {
-            return std::nullopt;  // finer than a tenth
-        }
-    }
-    return tenths;
-}
-
-namespace {
-
 CommandLine failure(const std::string& message) {
     CommandLine result;
-    result.kind = CommandLine::Kind::Error;
     result.error = message;
     return result;
 }
 
-// --help or --version anywhere after a command answers at once, whatever else is there:
-// the help of that command alone, or the version.
-std::optional<CommandLine> helpOrVersion(const std::string& command, const std::string& arg) {
+CommandLine answer(CommandLine::Kind kind, const std::string& helpFor = "") {
     CommandLine result;
-    if (arg == "--help" || arg == "-h") {
-        result.kind = CommandLine::Kind::Help;
-        result.helpFor = command;
-        return result;
-    }
-    if (arg == "--version") {
-        result.kind = CommandLine::Kind::Version;
-        return result;
-    }
-    return std::nullopt;
+    result.kind = kind;
+    result.helpFor = helpFor;
+    return result;
 }
 
-// Reads one option's value; returns an error line, or "" when the value was taken.
-using ValueReader = std::function<std::string(const std::string& name, const std::string& value)>;
+// CLI11's help, with the command's own usage lines and words before the options, and
+// each option's second spelling beside it ("-o, --output FILE").
+class Help : public CLI::Formatter {
+  public:
+    explicit Help(const CommandTable& command) : m_command(command) { column_width(17); }
+    std::string make_usage(const CLI::App*, std::string) const override { return m_command.usage; }
+    std::string make_option_name(const CLI::Option* option, bool positional) const override {
+        std::string names = CLI::Formatter::make_option_name(option, positional);
+        for (const OptionRow& row : m_command.options) {
+            names += option->check_name(row.sameAs) ? ", " + row.name : "";
+        }
+        return names == "-h,--help" ? "-h, --help" : names;
+    }
 
-// Walks the options after the command: "--name value" or "--name=value", flags without a
-// value, --help. Unknown and repeated options are errors; `aliases` maps a second spelling
-// to the option it stands for, so that giving both counts as a repeat. Messages and `read`
-// get the spelling the user typed. Returns the result to give back at once (an error, or
-// help), or nothing when every option was read.
-std::optional<CommandLine> readOptions(const std::vector<std::string>& args,
-                                       const std::set<std::string>& withValue,
-                                       const std::set<std::string>& flags,
-                                       const std::map<std::string, std::string>& aliases,
-                                       std::set<std::string>& seen, const ValueReader& read) {
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        std::string name = args[i];
-        std::optional<std::string> value;
-        if (const auto asked = helpOrVersion(args[0], name)) {
-            return asked;
+  private:
+    const CommandTable& m_command;
+};
+
+std::unique_ptr<CLI::App> makeApp(const CommandTable& command) {
+    auto app = std::make_unique<CLI::App>("", "tovin-cli " + command.name);
+    app->formatter(std::make_shared<Help>(command));
+    app->allow_extras();  // an unknown word is refused below, with the word itself
+    app->set_help_flag();
+    for (const OptionRow& row : command.options) {
+        CLI::Option* option =
+            row.value.empty() ? app->add_flag(row.name) : app->add_option(row.name);
+        // Every word is kept; a repeat is refused below, naming the spelling typed.
+        option->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+        option->description(row.help)->type_name(row.value)->group(row.help.empty() ? ""
+                                                                                    : row.group);
+    }
+    // --help and --version answer at once wherever they stand, but as an option's value.
+    app->add_flag("-h,--help")
+        ->description("shows this help; --version prints the version")
+        ->group("Every command");
+    app->add_flag("--version")->group("");
+    return app;
+}
+
+const OptionRow& rowOf(const CommandTable& command, const CLI::Option& option) {
+    for (const OptionRow& row : command.options) {
+        if (option.check_name(row.name)) {
+            return row;
         }
-        if (const auto eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
-            value = name.substr(eq + 1);
-            name = name.substr(0, eq);
+    }
+    throw std::logic_error("an option not in the table");  // CLI11 knows only the table's
+}
+
+// Reads every option in the order given: the first fault is the one reported.
+std::string readOptions(const CommandTable& command, const CLI::App& app, CommandLine& line) {
+    std::set<std::string> given;
+    for (const CLI::Option* option : app.parse_order()) {
+        const OptionRow& row = rowOf(command, *option);
+        if (!given.insert(row.sameAs.empty() ? row.name : row.sameAs).second) {
+            return row.name + ": given more than once";
         }
-        const bool flag = flags.count(name) != 0;
-        if (!flag && withValue.count(name) == 0) {
-            return failure("unknown option " + shown(name) + "; try 'tovin-cli --help'");
-        }
-        const auto alias = aliases.find(name);
-        if (!seen.insert(alias != aliases.end() ? alias->second : name).second) {
-            return failure(name + ": given more than once");
-        }
-        if (flag) {
-            if (value) {
-                return failure(name + ": takes no value");
+        const std::string& value = option->results().front();
+        if (row.value.empty()) {
+            if (value != "true") {  // "--midi=yes"
+                return row.name + ": takes no value";
             }
-            continue;
-        }
-        if (!value) {
-            if (i + 1 >= args.size()) {
-                return failure(name + ": missing value");
-            }
-            value = args[++i];
-        }
-        if (const std::string error = read(name, *value); !error.empty()) {
-            return failure(error);
+        } else if (!row.read(value, line)) {
+            return row.name + ": expected " + row.expected +
+                   (value.empty() ? "" : ", got " + Shown(value));
         }
     }
-    return std::nullopt;
-}
-
-// --carrier and --beat, in tenths of a hertz; "" when `out` was set.
-std::string readFrequency(const std::string& name, const std::string& value, int& out) {
-    const bool carrier = name == "--carrier";
-    const Range range = carrier ? Range{tone::kMinCarrier, tone::kMaxCarrier} : Range{0, 500};
-    const auto tenths = ParseTenths(value);
-    if (!tenths || *tenths < range.low || *tenths > range.high) {
-        return name + ": expected " + (carrier ? carrierRange() : "0.0 to 50.0") +
-               " Hz in steps of 0.1, got " + shown(value);
-    }
-    out = static_cast<int>(*tenths);
     return "";
-}
-
-std::string readLevel(const std::string& name, const std::string& value, int& out) {
-    const auto level = parseWhole(value, 100);
-    if (!level) {
-        return name + ": expected a whole number from 0 to 100, got " + shown(value);
-    }
-    out = static_cast<int>(*level);
-    return "";
-}
-
-// --session and --tones; "-" for any other option, "" when `source` took the value.
-std::string readSource(const std::string& name, const std::string& value, SessionSource& source) {
-    if (name == "--session") {
-        if (value.empty()) {
-            return "--session: expected a file name";
-        }
-        source.file = value;
-        return "";
-    }
-    if (name == "--tones") {
-        if (value.empty()) {
-            return "--tones: expected voices, such as \"pink/30 200+10/20\"";
-        }
-        source.tones = value;
-        return "";
-    }
-    return "-";
 }
 
 // A session comes from one source, and the fixed tone's own options do not apply to it.
-template <std::size_t N>
-std::string checkSource(const std::set<std::string>& seen, const char* const (&toneOnly)[N]) {
-    const bool file = seen.count("--session") != 0;
-    const bool tones = seen.count("--tones") != 0;
-    if (file && tones) {
+std::string checkSource(const CLI::App& app, std::initializer_list<const char*> toneOnly) {
+    const bool file = app.count("--session") != 0;
+    if (file && app.count("--tones") != 0) {
         return "--tones: not with --session (one or the other)";
     }
-    if (!file && !tones) {
-        return "";
-    }
     for (const char* option : toneOnly) {
-        if (seen.count(option) != 0) {
+        if (app.count(option) != 0 && (file || app.count("--tones") != 0)) {
             return std::string(option) + ": not with " + (file ? "--session" : "--tones");
         }
     }
     return "";
 }
 
-CommandLine parsePlay(const std::vector<std::string>& args) {
-    CommandLine result;
-    PlayOptions& play = result.play;
-    std::set<std::string> seen;
-    SessionPlayOptions& session = result.sessionPlay;
-    const auto stop = readOptions(
-        args,
-        {"--carrier", "--beat", "--volume", "--seconds", "--midi-volume", "--record-midi",
-         "--session", "--tones", "--from"},
-        {"--midi"}, {}, seen, [&play, &session](const std::string& name, const std::string& value) {
-            if (const std::string error = readSource(name, value, session.source); error != "-") {
-                return error;
-            }
-            if (name == "--from") {
-                const auto ms = parseClock(value);
-                if (!ms) {
-                    return "--from: expected a time as hh:mm:ss, got " + shown(value);
-                }
-                session.fromMs = *ms;
-                return std::string();
-            }
-            if (name == "--carrier") {
-                return readFrequency(name, value, play.carrier);
-            }
-            if (name == "--beat") {
-                return readFrequency(name, value, play.beat);
-            }
-            if (name == "--volume") {
-                return readLevel(name, value, play.volume);
-            }
-            if (name == "--midi-volume") {
-                return readLevel(name, value, play.midiVolume);
-            }
-            if (name == "--record-midi") {
-                if (value.empty()) {
-                    return std::string("--record-midi: expected a file name");
-                }
-                play.recordMidi = value;
-                return std::string();
-            }
-            const auto seconds = parseWhole(value, kMaxSeconds);
-            if (!seconds || *seconds == 0) {
-                return "--seconds: expected a whole number of seconds from 1, got " + shown(value);
-            }
-            play.seconds = *seconds;
-            return std::string();
-        });
-    if (stop) {
-        return *stop;
-    }
-    if (const std::string error = checkSource(seen, kToneOnly); !error.empty()) {
-        return failure(error);
-    }
-    if (session.source.file || session.source.tones) {
-        if (session.source.tones && seen.count("--from") != 0) {
-            return failure("--from: only with --session");
-        }
-        session.volume = seen.count("--volume") != 0 ? play.volume : 100;
-        session.seconds = play.seconds;
-        result.kind = CommandLine::Kind::SessionPlay;
-        return result;
-    }
-    if (seen.count("--from") != 0) {
-        return failure("--from: only with --session");
-    }
-    play.midi = seen.count("--midi") != 0;
-    for (const char* midiOnly : {"--midi-volume", "--record-midi"}) {
-        if (seen.count(midiOnly) != 0 && !play.midi) {
-            return failure(std::string(midiOnly) + ": only with --midi");
-        }
-    }
-    result.kind = CommandLine::Kind::Play;
-    return result;
-}
-
-// A session render's own options; "-" for any other option, "" when the value was taken.
-std::string readSessionRender(const std::string& name, const std::string& value,
-                              SessionRenderOptions& render) {
-    if (const std::string error = readSource(name, value, render.source); error != "-") {
+std::string checkPlay(const CLI::App& app, CommandLine& line) {
+    if (const std::string error =
+            checkSource(app, {"--carrier", "--beat", "--midi", "--midi-volume", "--record-midi"});
+        !error.empty()) {
         return error;
     }
-    if (name == "--length") {
-        const auto ms = parseClock(value);
-        if (!ms || *ms == 0) {
-            return "--length: expected a length as hh:mm:ss, more than zero, got " + shown(value);
-        }
-        render.lengthMs = *ms;
-    } else if (name == "--rate") {
-        const auto rate = parseWhole(value, 192000);
-        if (!rate || *rate < 8000) {
-            return "--rate: expected a sample rate from 8000 to 192000 Hz, got " + shown(value);
-        }
-        render.rate = static_cast<int>(*rate);
-    } else if (name == "--bits") {
-        if (value != "16" && value != "24") {
-            return "--bits: expected 16 or 24, got " + shown(value);
-        }
-        render.bits = value == "16" ? 16 : 24;
-    } else if (name == "--seed") {
-        const auto seed = parseSeed(value);
-        if (!seed) {
-            return "--seed: expected a whole number from 0 to 18446744073709551615, got " +
-                   shown(value);
-        }
-        render.seed = *seed;
-    } else {
-        return "-";
+    if (app.count("--from") != 0 && app.count("--session") == 0) {
+        return "--from: only with --session";
     }
+    SessionPlayOptions& session = line.sessionPlay;
+    if (session.source.file || session.source.tones) {
+        session.volume = app.count("--volume") != 0 ? line.play.volume : 100;
+        session.seconds = line.play.seconds;
+        line.kind = CommandLine::Kind::SessionPlay;
+        return "";
+    }
+    line.play.midi = app.count("--midi") != 0;
+    for (const char* midiOnly : {"--midi-volume", "--record-midi"}) {
+        if (app.count(midiOnly) != 0 && !line.play.midi) {
+            return std::string(midiOnly) + ": only with --midi";
+        }
+    }
+    line.kind = CommandLine::Kind::Play;
     return "";
 }
 
-CommandLine parseRender(const std::vector<std::string>& args) {
-    CommandLine result;
-    RenderOptions& render = result.render;
-    SessionRenderOptions& session = result.sessionRender;
-    std::set<std::string> seen;
-    std::string output = "-o";  // as the user spelled it
-    // --output is the long spelling of -o.
-    const auto stop = readOptions(
-        args,
-        {"--carrier", "--beat", "-o", "--output", "--session", "--tones", "--length", "--rate",
-         "--bits", "--seed"},
-        {}, {{"--output", "-o"}}, seen,
-        [&render, &session, &output](const std::string& name, const std::string& value) {
-            if (const std::string error = readSessionRender(name, value, session); error != "-") {
-                return error;
-            }
-            if (name == "--carrier" || name == "--beat") {
-                return readFrequency(name, value,
-                                     name == "--carrier" ? render.carrier : render.beat);
-            }
-            if (value.empty()) {
-                return name + ": expected a file name";
-            }
-            render.path = value;
-            output = name;
-            return std::string();
-        });
-    if (stop) {
-        return *stop;
+std::string checkRender(const CLI::App& app, CommandLine& line) {
+    if (const std::string error = checkSource(app, {"--carrier", "--beat"}); !error.empty()) {
+        return error;
     }
-    const char* const toneOnly[] = {"--carrier", "--beat"};
-    if (const std::string error = checkSource(seen, toneOnly); !error.empty()) {
-        return failure(error);
-    }
+    SessionRenderOptions& session = line.sessionRender;
     if (!session.source.file && !session.source.tones) {
         for (const char* option : {"--length", "--rate", "--bits", "--seed"}) {
-            if (seen.count(option) != 0) {
-                return failure(std::string(option) + ": only with --session or --tones");
+            if (app.count(option) != 0) {
+                return std::string(option) + ": only with --session or --tones";
             }
         }
-        result.kind = CommandLine::Kind::Render;
-        return result;
+        line.kind = CommandLine::Kind::Render;
+        return "";
     }
-    if (seen.count("-o") == 0) {
-        return failure("-o: required with " +
-                       std::string(session.source.file ? "--session" : "--tones") +
-                       ": the file to write (.wav, .flac or .ogg)");
+    const std::string output = app.count("--output") != 0 ? "--output" : "-o";
+    if (app.count(output) == 0) {
+        return "-o: required with " + std::string(session.source.file ? "--session" : "--tones") +
+               ": the file to write (.wav, .flac or .ogg)";
     }
-    const std::string format = soundFormat(render.path);
-    if (format.empty()) {
-        return failure(output + ": expected a file name ending in .wav, .flac or .ogg, got " +
-                       shown(render.path));
+    const auto format = session::FormatOfPath(line.render.path);
+    if (!format) {
+        return output + ": expected a file name ending in .wav, .flac or .ogg, got " +
+               Shown(line.render.path);
     }
     if (session.source.tones && !session.lengthMs) {
-        return failure("--length: required with --tones, which play without end");
+        return "--length: required with --tones, which play without end";
     }
-    if (session.bits == 24 && format == "ogg") {
-        return failure("--bits: 24 is not possible with .ogg (Ogg Vorbis has no bit depth)");
+    if (session.bits == 24 && format == session::FileFormat::Ogg) {
+        return "--bits: 24 is not possible with .ogg (Ogg Vorbis has no bit depth)";
     }
-    session.path = render.path;
-    result.kind = CommandLine::Kind::SessionRender;
-    return result;
+    session.path = line.render.path;
+    line.kind = CommandLine::Kind::SessionRender;
+    return "";
 }
 
-CommandLine parseCheck(const std::vector<std::string>& args) {
-    CommandLine result;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (const auto asked = helpOrVersion("check", arg)) {
-            return *asked;
+// check takes one file and no option; CLI11 leaves every word to it.
+std::string checkCheck(const std::vector<std::string>& words, CommandLine& line) {
+    for (const std::string& word : words) {
+        if (word.empty()) {
+            return "check: expected a file name";
         }
-        if (arg.size() > 1 && arg[0] == '-') {
-            return failure("unknown option " + shown(arg) + "; try 'tovin-cli --help'");
+        if (!line.check.file.empty()) {
+            return "check: expected one session file, got another: " + Shown(word);
         }
-        if (arg.empty()) {
-            return failure("check: expected a file name");
-        }
-        if (!result.check.file.empty()) {
-            return failure("check: expected one session file, got another: " + shown(arg));
-        }
-        result.check.file = arg;
+        line.check.file = word;
     }
-    if (result.check.file.empty()) {
-        return failure("check: expected a session file; try 'tovin-cli --help'");
+    if (line.check.file.empty()) {
+        return "check: expected a session file; try 'tovin-cli --help'";
     }
-    result.kind = CommandLine::Kind::Check;
-    return result;
+    line.kind = CommandLine::Kind::Check;
+    return "";
+}
+
+CommandLine parseCommand(const CommandTable& command, const std::vector<std::string>& args) {
+    const auto app = makeApp(command);
+    // CLI11 reads "--name=" as "--name" alone, which would take the next word; it is
+    // "--name" with an empty value. CLI11 takes the words last first.
+    std::vector<std::string> words;
+    for (auto word = args.rbegin(); word != args.rend() - 1; ++word) {
+        const bool empty = word->rfind("--", 0) == 0 && word->back() == '=';
+        if (empty) {
+            words.emplace_back();
+        }
+        words.push_back(empty ? word->substr(0, word->size() - 1) : *word);
+    }
+    bool missing = false;
+    try {
+        app->parse(words);
+    } catch (const CLI::ParseError&) {
+        // The only fault CLI11 finds with these settings: the last word, an option, lacks
+        // its value.
+        missing = true;
+    }
+    if (app->count("--help") != 0) {
+        return answer(CommandLine::Kind::Help, command.name);
+    }
+    if (app->count("--version") != 0) {
+        return answer(CommandLine::Kind::Version);
+    }
+    if (missing) {
+        return failure(Printable(args.back()) + ": missing value");
+    }
+    words = app->remaining();
+    for (const std::string& word : words) {
+        if (word.size() > 1 && word[0] == '-') {
+            const auto name = word.rfind("--", 0) == 0 ? word.substr(0, word.find('=')) : word;
+            return failure("unknown option " + Shown(name) + "; try 'tovin-cli --help'");
+        }
+    }
+    CommandLine line;
+    std::string error;
+    if (command.name == "check") {
+        error = checkCheck(words, line);
+    } else if (!words.empty()) {
+        error = "unknown option " + Shown(words.front()) + "; try 'tovin-cli --help'";
+    } else if (error = readOptions(command, *app, line); error.empty()) {
+        error = command.name == "play" ? checkPlay(*app, line) : checkRender(*app, line);
+    }
+    return error.empty() ? line : failure(error);
+}
+
+const CommandTable* findCommand(const std::string& name) {
+    for (const CommandTable& command : Commands()) {
+        if (command.name == name) {
+            return &command;
+        }
+    }
+    return nullptr;
 }
 
 }  // namespace
@@ -494,114 +254,37 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         return failure("missing command; try 'tovin-cli --help'");
     }
     const std::string& command = args[0];
-    CommandLine result;
     if (command == "--help" || command == "-h" || command == "help") {
-        result.kind = CommandLine::Kind::Help;
-        return result;
+        return answer(CommandLine::Kind::Help);
     }
     if (command == "--version") {
-        if (args.size() > 1) {
-            return failure("--version: unexpected " + shown(args[1]));
-        }
-        result.kind = CommandLine::Kind::Version;
-        return result;
+        return args.size() > 1 ? failure("--version: unexpected " + Shown(args[1]))
+                               : answer(CommandLine::Kind::Version);
     }
-    if (command == "render") {
-        return parseRender(args);
+    if (const CommandTable* table = findCommand(command)) {
+        return parseCommand(*table, args);
     }
-    if (command == "play") {
-        return parsePlay(args);
-    }
-    if (command == "check") {
-        return parseCheck(args);
-    }
-    return failure("unknown command " + shown(command) + "; try 'tovin-cli --help'");
+    return failure("unknown command " + Shown(command) + "; try 'tovin-cli --help'");
 }
-
-namespace {
-
-// Each command's help says what its manual page says, shorter; the options a command
-// shares with another are repeated so that each help stands alone.
-std::string playHelp() {
-    return "usage: tovin-cli play [--carrier HZ] [--beat HZ] [--volume 0-100] [--seconds N]\n"
-           "                      [--midi [--midi-volume 0-100] [--record-midi FILE]]\n"
-           "       tovin-cli play --session FILE [--volume 0-100] [--from hh:mm:ss]\n"
-           "                      [--seconds N]\n"
-           "       tovin-cli play --tones VOICES [--volume 0-100] [--seconds N]\n"
-           "\n"
-           "play      plays the binaural beat tone through the default sound device until\n"
-           "          Ctrl-C, or for N seconds. The left ear hears the carrier less the\n"
-           "          beat, the right ear the carrier; the two exchange every 10 seconds.\n"
-           "  --carrier HZ   carrier pitch, " +
-           carrierRange() +
-           " Hz in steps of 0.1 (default 150)\n"
-           "  --beat HZ      beat, 0.0 to 50.0 Hz in steps of 0.1 (default 8)\n"
-           "  --volume N     tone volume, 0 to 100 (default 50)\n"
-           "  --seconds N    stop after N seconds\n"
-           "  --midi         adds the MIDI accompaniment: now and then a chord on the\n"
-           "                 half second, and a percussion hit every four seconds\n"
-           "  --midi-volume N\n"
-           "                 MIDI volume, 0 to 100 (default 50)\n"
-           "  --record-midi FILE\n"
-           "                 writes every MIDI message sent to FILE, a Standard MIDI File,\n"
-           "                 when playing ends\n"
-           "  --session FILE plays a session file (*.sbg): its tone-sets, one after another\n"
-           "                 as its time lines say, until it ends, Ctrl-C or --seconds\n"
-           "  --tones VOICES plays one tone-set without end, e.g. \"pink/30 200+10/20\"\n"
-           "  --volume N     with --session or --tones: 0 to 100 (default 100)\n"
-           "  --from T       starts the session at T (hh:mm:ss) from its beginning\n"
-           "  --help         shows this help; --version prints the version\n";
-}
-
-std::string renderHelp() {
-    return "usage: tovin-cli render [--carrier HZ] [--beat HZ] [-o FILE]\n"
-           "       tovin-cli render --session FILE -o OUT [--length hh:mm:ss] [--rate HZ]\n"
-           "                        [--bits 16|24] [--seed N]\n"
-           "       tovin-cli render --tones VOICES --length hh:mm:ss -o OUT [--rate HZ]\n"
-           "                        [--bits 16|24] [--seed N]\n"
-           "\n"
-           "render    writes about five minutes (297.2 s) of the beat tone to a 16-bit\n"
-           "          stereo WAV file, the channels exchanged every 50 blocks (18.6 s).\n"
-           "  --carrier HZ   carrier pitch, " +
-           carrierRange() +
-           " Hz in steps of 0.1 (default 150)\n"
-           "  --beat HZ      beat, 0.0 to 50.0 Hz in steps of 0.1 (default 8)\n"
-           "  -o FILE, --output FILE\n"
-           "                 the file to write, replaced if it exists (default tovin.wav)\n"
-           "\n"
-           "          With --session or --tones it writes a session to OUT, whose extension\n"
-           "          names the format: .wav, .flac or .ogg (Ogg Vorbis).\n"
-           "  --length T     exactly this long: cuts the session short, or follows its end\n"
-           "                 with silence; needed when it plays without end\n"
-           "  --rate HZ      8000 to 192000 (default the session's -r, else 44100)\n"
-           "  --bits N       16 or 24 bits a sample (default 16; not for .ogg)\n"
-           "  --seed N       the noise generator's seed, 0 to 2^64-1 (default 0)\n"
-           "  --help         shows this help; --version prints the version\n";
-}
-
-std::string checkHelp() {
-    return "usage: tovin-cli check FILE\n"
-           "\n"
-           "check     reads a session file and prints what plays when: each tone-set's\n"
-           "          voices and levels and how it changes into the next; or its errors,\n"
-           "          each with its line and column, and exits with 2.\n"
-           "  --help         shows this help; --version prints the version\n";
-}
-
-}  // namespace
 
 std::string HelpText(const std::string& command) {
-    if (command == "play") {
-        return playHelp();
+    // CLI11 ends each group with two blank lines: one is enough.
+    const auto help = [](const CommandTable& table) {
+        std::string text = makeApp(table)->help();
+        for (auto blank = text.find("\n\n\n"); blank != std::string::npos;
+             blank = text.find("\n\n\n")) {
+            text.erase(blank, 1);
+        }
+        return text.substr(0, text.find_last_not_of('\n') + 1) + "\n";
+    };
+    if (const CommandTable* table = findCommand(command)) {
+        return help(*table);
     }
-    if (command == "render") {
-        return renderHelp();
+    std::string all;
+    for (const CommandTable& each : Commands()) {
+        all += help(each) + "\n";
     }
-    if (command == "check") {
-        return checkHelp();
-    }
-    return playHelp() + "\n" + renderHelp() + "\n" + checkHelp() +
-           "\n"
+    return all +
            "tovin-cli --version prints the version. Exit status: 0 when done, 1 when the sound\n"
            "device or a file fails, 2 for a bad command line or session file.\n"
            "More in the manual pages tovin-cli(1) and tovin-session(5).\n";

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "session/printable.h"
+
 namespace cli {
 
 struct PlayOptions {
@@ -64,17 +66,14 @@ struct CommandLine {
     std::string error;    // one line, for Kind::Error
 };
 
+// Reads the arguments after the program's name. Every option is checked, and how they go
+// together, before anything plays; a bad command line gives a one-line error.
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
-
-// Reads "150", "142.5" or "150.00" as tenths (1500, 1425, 1500). Fails on anything that
-// is not a plain non-negative decimal, or that is not a whole number of tenths.
-std::optional<long> ParseTenths(const std::string& text);
-
-// The text with its control bytes written as \xNN, so that a message repeating a word or
-// a file name from the command line stays one line and cannot drive the terminal.
-std::string Printable(const std::string& text);
 
 // The help of one command ("play", "render" or "check"), or of all of them for any other.
 std::string HelpText(const std::string& command);
+
+// The messages of the commands repeat file names with their control bytes shown.
+using session::Printable;
 
 }  // namespace cli

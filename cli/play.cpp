@@ -27,13 +27,14 @@ namespace {
 constexpr plat::UINT kDeviceReady = plat::WM_USER + 1;
 constexpr plat::UINT kAllPlayed = plat::WM_USER + 2;  // --seconds of tone have been heard
 
-// Receives, through the same queue as the device's notifications, a message posted right
-// after the output was opened: it arrives once the device-opened handling has run, which
-// is when the engine has set its own start-up volume. The MIDI accompaniment, started
-// before the message was delivered, has set its start-up level by then as well.
-class Session : public plat::CWnd {
+// The play's own messages, through the same queue as the device's notifications. One is
+// posted right after the output was opened: it arrives once the device-opened handling has
+// run, which is when the engine has set its own start-up volume, and sets the volumes
+// asked for (the MIDI accompaniment, started before it was delivered, has set its start-up
+// level by then as well). The other says that --seconds of sound have been heard.
+class PlayMessages : public plat::CWnd {
   public:
-    Session(CBeatEngine& engine, const PlayOptions& options)
+    PlayMessages(CBeatEngine& engine, const PlayOptions& options)
         : m_engine(engine), m_options(options) {
         CreateHidden("tovin-cli", 0);
     }
@@ -101,12 +102,12 @@ int RunPlay(const PlayOptions& options) {
     ReportMessageBoxesOnStderr();
     auto engine = std::make_unique<CBeatEngine>();
     engine->SetTone(options.carrier, options.beat);
-    Session session(*engine, options);
+    PlayMessages messages(*engine, options);
     // --seconds counts the frames handed to the sound card: the device plays exactly that
     // much, drains it, and then asks for the end, so neither the start-up nor the blocks
     // still queued are taken off the time asked for. The engine above it runs as ever.
     if (options.seconds) {
-        plat::SetWaveSinkFactory([seconds = *options.seconds, hwnd = session.GetSafeHwnd()] {
+        plat::SetWaveSinkFactory([seconds = *options.seconds, hwnd = messages.GetSafeHwnd()] {
             return PlayFor(plat::MakeAlsaWaveSink(), static_cast<std::uint64_t>(seconds),
                            [hwnd] { plat::PostMessage(hwnd, kAllPlayed, 0, 0); });
         });
@@ -121,7 +122,7 @@ int RunPlay(const PlayOptions& options) {
         midi->Start();
         engine->StartMidi();
     }
-    session.PostMessage(kDeviceReady, 0, 0);
+    messages.PostMessage(kDeviceReady, 0, 0);
 
     // Playing ends at a signal (above) or once the frames asked for are heard; in between
     // the program wakes only for its sound, and for the status line on a terminal.

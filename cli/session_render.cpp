@@ -88,7 +88,7 @@ int RunSessionRender(const SessionRenderOptions& options) {
         bar->Show(0);
         job.progress = [&bar](std::int64_t done) { bar->Show(done); };
     }
-    const session::FileRenderResult result = session::RenderToFile(timeline, job);
+    const session::FileRenderResult result = session::WriteSoundFile(timeline, job);
     if (bar) {
         bar->Finish();
     }

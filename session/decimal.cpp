@@ -12,6 +12,24 @@ bool isDigit(char c) {
 
 }  // namespace
 
+std::optional<std::uint64_t> ReadWholeNumber(std::string_view text, std::uint64_t max) {
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    std::uint64_t value = 0;
+    for (const char c : text) {
+        if (!isDigit(c)) {
+            return std::nullopt;
+        }
+        const auto digit = static_cast<std::uint64_t>(c - '0');
+        if (digit > max || value > (max - digit) / 10) {  // value * 10 + digit > max
+            return std::nullopt;
+        }
+        value = value * 10 + digit;
+    }
+    return value;
+}
+
 DecimalRead ReadDecimal(std::string_view text) {
     DecimalRead read;
     std::size_t end = 0;

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,6 +22,10 @@ struct DecimalRead {
 DecimalRead ReadDecimal(std::string_view text);
 
 constexpr std::size_t kMaxDecimalLength = 20;
+
+// A plain run of digits (leading zeros allowed) no greater than `max`; checked before
+// each digit, so that no length of input can overflow it.
+std::optional<std::uint64_t> ReadWholeNumber(std::string_view text, std::uint64_t max);
 
 // At most three decimals, trailing zeros dropped: 205, 197.5, 0.769.
 std::string FormatDecimal(double value);

@@ -88,7 +88,7 @@ bool renderBlocks(const Timeline& timeline, const FileRenderJob& job, const Samp
 
 }  // namespace
 
-FileRenderResult RenderToFile(const Timeline& timeline, const FileRenderJob& job) {
+FileRenderResult WriteSoundFile(const Timeline& timeline, const FileRenderJob& job) {
     FileRenderResult result;
     CreatedFile created =
         CreateSoundFile(job.path, job.format, timeline.rate, job.bits, job.frames);

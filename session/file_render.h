@@ -36,6 +36,6 @@ struct FileRenderResult {
     std::optional<std::int64_t> framesStated;
 };
 
-FileRenderResult RenderToFile(const Timeline& timeline, const FileRenderJob& job);
+FileRenderResult WriteSoundFile(const Timeline& timeline, const FileRenderJob& job);
 
 }  // namespace session

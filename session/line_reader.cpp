@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "session/decimal.h"
 #include "session/rate_check.h"
 #include "session/source_text.h"
 #include "session/voice_text.h"
@@ -45,22 +46,12 @@ bool isTime(std::string_view word) {
            (word.substr(0, 3) == "NOW" && (word.size() == 3 || word[3] == '+'));
 }
 
-// A whole number from `low` to `high`, digit by digit so that no length can overflow.
+// A whole number from `low` to `high`.
 std::optional<int> wholeNumber(std::string_view text, int low, int high) {
-    if (text.empty()) {
-        return std::nullopt;
-    }
-    long long value = 0;
-    for (const char c : text) {
-        if (!isDigit(c)) {
-            return std::nullopt;
-        }
-        value = value * 10 + (c - '0');
-        if (value > high) {
-            return std::nullopt;
-        }
-    }
-    return value < low ? std::nullopt : std::optional<int>(static_cast<int>(value));
+    const auto value = ReadWholeNumber(text, static_cast<std::uint64_t>(high));
+    return value && *value >= static_cast<std::uint64_t>(low)
+               ? std::optional<int>(static_cast<int>(*value))
+               : std::nullopt;
 }
 
 // The word as an option's message repeats it.

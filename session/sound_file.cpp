@@ -5,7 +5,6 @@
 
 #include <fcntl.h>
 #include <sndfile.h>
-#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,11 +21,6 @@ namespace {
 // Ogg Vorbis quality on libsndfile's scale of 0 to 1: about 160 kbit/s for stereo at
 // 44.1 kHz, transparent for tones and noise.
 constexpr double kVorbisQuality = 0.5;
-
-bool endsWith(const std::string& path, const char* extension) {
-    const std::size_t n = std::strlen(extension);
-    return path.size() > n && strcasecmp(path.c_str() + path.size() - n, extension) == 0;
-}
 
 class SndfileWriter final : public SoundFile {
   public:
@@ -236,19 +230,6 @@ class SndfileWriter final : public SoundFile {
 };
 
 }  // namespace
-
-std::optional<FileFormat> FormatOfPath(const std::string& path) {
-    if (endsWith(path, ".wav")) {
-        return FileFormat::Wav;
-    }
-    if (endsWith(path, ".flac")) {
-        return FileFormat::Flac;
-    }
-    if (endsWith(path, ".ogg")) {
-        return FileFormat::Ogg;
-    }
-    return std::nullopt;
-}
 
 std::string FileFault::Reason() const {
     return error != 0 ? std::strerror(error) : library;

@@ -10,12 +10,9 @@
 #include <optional>
 #include <string>
 
+#include "session/file_format.h"
+
 namespace session {
-
-enum class FileFormat { Wav, Flac, Ogg };
-
-// The format a file name asks for by its extension (.wav, .flac, .ogg, in any case).
-std::optional<FileFormat> FormatOfPath(const std::string& path);
 
 // Why a file could not be made or written: a system call's errno, or the encoder's words.
 struct FileFault {

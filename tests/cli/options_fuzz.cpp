@@ -16,11 +16,11 @@ void require(bool condition) {
     }
 }
 
-// The file a render writes is one the user named: "-o FILE", "--output FILE" or
+// The file a render writes is one the user named: "-o FILE", "-oFILE", "--output FILE" or
 // "--output=FILE".
 bool named(const std::vector<std::string>& args, const std::string& path) {
     for (std::size_t i = 1; i < args.size(); ++i) {
-        if (args[i] == "--output=" + path ||
+        if (args[i] == "--output=" + path || args[i] == "-o" + path ||
             (args[i] == path && (args[i - 1] == "-o" || args[i - 1] == "--output"))) {
             return true;
         }

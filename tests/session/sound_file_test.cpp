@@ -79,7 +79,7 @@ TEST_F(SoundFiles, WavAndFlacHoldTheSynthesisAndStateIt) {
     for (const auto& f : files) {
         // A tenth of a second past the end: silence follows.
         const FileRenderResult result =
-            RenderToFile(t, {path(f.name), f.format, f.bits, 7, 70560, {}});
+            WriteSoundFile(t, {path(f.name), f.format, f.bits, 7, 70560, {}});
         EXPECT_EQ(result.status, FileRenderResult::Status::Complete) << f.name;
         const ReadBack r = readBack(path(f.name));
         EXPECT_EQ(std::tie(r.info.frames, r.info.samplerate, r.info.channels, r.info.format),
@@ -96,12 +96,12 @@ TEST_F(SoundFiles, AFailedWriteLeavesAValidShorterFileThatSaysSo) {
         // 100001 bytes hold the 44-byte header and 24989 whole frames of 4 bytes (99956
         // bytes); the last byte of a 25th frame is cut away.
         const FileRenderResult wav =
-            RenderToFile(t, {path("short.wav"), FileFormat::Wav, 16, 7, 66150, {}});
+            WriteSoundFile(t, {path("short.wav"), FileFormat::Wav, 16, 7, 66150, {}});
         EXPECT_EQ(wav.status, FileRenderResult::Status::WriteFailed);
         EXPECT_EQ(wav.fault.error, EFBIG);
         EXPECT_EQ(wav.framesStated, 24989);
         const FileRenderResult flac =
-            RenderToFile(t, {path("short.flac"), FileFormat::Flac, 24, 7, 66150, {}});
+            WriteSoundFile(t, {path("short.flac"), FileFormat::Flac, 24, 7, 66150, {}});
         EXPECT_EQ(flac.status, FileRenderResult::Status::WriteFailed);
         EXPECT_EQ(flac.fault.error, EFBIG);
     }

@@ -1,0 +1,213 @@
+#include "cli/option_table.h"
+
+#include <cstdint>
+
+#include "cli/option_values.h"
+#include "engine/tone.h"
+#include "session/decimal.h"
+
+namespace cli {
+namespace {
+
+constexpr long kMaxSeconds = 100L * 365 * 24 * 3600;  // a hundred years: no timer wraps
+
+// Tenths of a hertz as the user writes them: 1000 is "100.0".
+std::string hertz(long tenths) {
+    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
+}
+
+const std::string kCarrier =
+    hertz(tone::kMinCarrier) + " to " + hertz(tone::kMaxCarrier) + " Hz in steps of 0.1";
+const std::string kBeat = "0.0 to 50.0 Hz in steps of 0.1";
+const std::string kLevel = "a whole number from 0 to 100";
+
+bool tenths(const std::string& value, long low, long high, int& out) {
+    const auto read = ParseTenths(value);
+    if (!read || *read < low || *read > high) {
+        return false;
+    }
+    out = static_cast<int>(*read);
+    return true;
+}
+
+bool carrier(const std::string& value, int& out) {
+    return tenths(value, tone::kMinCarrier, tone::kMaxCarrier, out);
+}
+
+bool beat(const std::string& value, int& out) {
+    return tenths(value, 0, 500, out);
+}
+
+bool level(const std::string& value, int& out) {
+    const auto read = session::ReadWholeNumber(value, 100);
+    out = static_cast<int>(read.value_or(out));
+    return read.has_value();
+}
+
+template <typename Text>
+bool text(const std::string& value, Text& out) {
+    if (!value.empty()) {
+        out = value;
+    }
+    return !value.empty();
+}
+
+const char* const kTone = "The tone";
+const char* const kSessions = "Sessions";
+
+CommandTable play() {
+    return {
+        "play",
+        "usage: tovin-cli play [--carrier HZ] [--beat HZ] [--volume 0-100] [--seconds N]\n"
+        "                      [--midi [--midi-volume 0-100] [--record-midi FILE]]\n"
+        "       tovin-cli play --session FILE [--volume 0-100] [--from hh:mm:ss]\n"
+        "                      [--seconds N]\n"
+        "       tovin-cli play --tones VOICES [--volume 0-100] [--seconds N]\n"
+        "\n"
+        "play      plays the binaural beat tone through the default sound device until\n"
+        "          Ctrl-C, or for N seconds. The left ear hears the carrier less the\n"
+        "          beat, the right ear the carrier; the two exchange every 10 seconds.\n",
+        {
+            {"--carrier", "HZ", kCarrier, "carrier pitch, " + kCarrier + " (default 150)", kTone,
+             [](const std::string& v, CommandLine& l) { return carrier(v, l.play.carrier); }},
+            {"--beat", "HZ", kBeat, "beat, " + kBeat + " (default 8)", kTone,
+             [](const std::string& v, CommandLine& l) { return beat(v, l.play.beat); }},
+            {"--volume", "N", kLevel,
+             "tone volume, 0 to 100 (default 50); with --session or --tones\n"
+             "the device's gain (default 100)",
+             kTone, [](const std::string& v, CommandLine& l) { return level(v, l.play.volume); }},
+            {"--seconds", "N", "a whole number of seconds from 1", "stop after N seconds", kTone,
+             [](const std::string& v, CommandLine& l) {
+                 const auto seconds = session::ReadWholeNumber(v, kMaxSeconds);
+                 if (seconds && *seconds > 0) {
+                     l.play.seconds = static_cast<long>(*seconds);
+                 }
+                 return seconds && *seconds > 0;
+             }},
+            {"--midi", "", "",
+             "adds the MIDI accompaniment: now and then a chord on the\n"
+             "half second, and a percussion hit every four seconds",
+             kTone},
+            {"--midi-volume", "N", kLevel, "MIDI volume, 0 to 100 (default 50)", kTone,
+             [](const std::string& v, CommandLine& l) { return level(v, l.play.midiVolume); }},
+            {"--record-midi", "FILE", "a file name",
+             "writes every MIDI message sent to FILE, a Standard MIDI File,\n"
+             "when playing ends",
+             kTone,
+             [](const std::string& v, CommandLine& l) { return text(v, l.play.recordMidi); }},
+            {"--session", "FILE", "a file name",
+             "plays a session file (*.sbg): its tone-sets, one after another\n"
+             "as its time lines say, until it ends, Ctrl-C or --seconds",
+             kSessions,
+             [](const std::string& v, CommandLine& l) {
+                 return text(v, l.sessionPlay.source.file);
+             }},
+            {"--tones", "VOICES", "voices, such as \"pink/30 200+10/20\"",
+             "plays one tone-set without end, e.g. \"pink/30 200+10/20\"", kSessions,
+             [](const std::string& v, CommandLine& l) {
+                 return text(v, l.sessionPlay.source.tones);
+             }},
+            {"--from", "T", "a time as hh:mm:ss",
+             "starts the session at T (hh:mm:ss) from its beginning", kSessions,
+             [](const std::string& v, CommandLine& l) {
+                 const auto ms = ParseClock(v);
+                 l.sessionPlay.fromMs = ms.value_or(0);
+                 return ms.has_value();
+             }},
+        },
+    };
+}
+
+bool output(const std::string& value, CommandLine& line) {
+    // "-o=x.wav" reaches here as "=x.wav": a name no one means.
+    return value.rfind('=', 0) != 0 && text(value, line.render.path);
+}
+
+CommandTable render() {
+    return {
+        "render",
+        "usage: tovin-cli render [--carrier HZ] [--beat HZ] [-o FILE]\n"
+        "       tovin-cli render --session FILE -o OUT [--length hh:mm:ss] [--rate HZ]\n"
+        "                        [--bits 16|24] [--seed N]\n"
+        "       tovin-cli render --tones VOICES --length hh:mm:ss -o OUT [--rate HZ]\n"
+        "                        [--bits 16|24] [--seed N]\n"
+        "\n"
+        "render    writes about five minutes (297.2 s) of the beat tone to a 16-bit\n"
+        "          stereo WAV file, the channels exchanged every 50 blocks (18.6 s).\n"
+        "          With --session or --tones it writes a session to OUT, whose extension\n"
+        "          names the format: .wav, .flac or .ogg (Ogg Vorbis).\n",
+        {
+            {"--carrier", "HZ", kCarrier, "carrier pitch, " + kCarrier + " (default 150)", kTone,
+             [](const std::string& v, CommandLine& l) { return carrier(v, l.render.carrier); }},
+            {"--beat", "HZ", kBeat, "beat, " + kBeat + " (default 8)", kTone,
+             [](const std::string& v, CommandLine& l) { return beat(v, l.render.beat); }},
+            {"-o", "FILE", "a file name not starting with '='",
+             "the file to write, replaced if it exists (default tovin.wav;\n"
+             "with --session or --tones required)",
+             kTone, output},
+            {"--output", "FILE", "a file name not starting with '='", "", "", output, "-o"},
+            {"--session", "FILE", "a file name", "renders a session file (*.sbg) to -o OUT",
+             kSessions,
+             [](const std::string& v, CommandLine& l) {
+                 return text(v, l.sessionRender.source.file);
+             }},
+            {"--tones", "VOICES", "voices, such as \"pink/30 200+10/20\"",
+             "renders one tone-set, e.g. \"pink/30 200+10/20\", --length long", kSessions,
+             [](const std::string& v, CommandLine& l) {
+                 return text(v, l.sessionRender.source.tones);
+             }},
+            {"--length", "T", "a length as hh:mm:ss, more than zero",
+             "exactly this long: cuts the session short, or follows its end\n"
+             "with silence; needed when it plays without end",
+             kSessions,
+             [](const std::string& v, CommandLine& l) {
+                 const auto ms = ParseClock(v);
+                 if (ms && *ms > 0) {
+                     l.sessionRender.lengthMs = *ms;
+                 }
+                 return ms && *ms > 0;
+             }},
+            {"--rate", "HZ", "a sample rate from 8000 to 192000 Hz",
+             "8000 to 192000 (default the session's -r, else 44100)", kSessions,
+             [](const std::string& v, CommandLine& l) {
+                 const auto rate = session::ReadWholeNumber(v, 192000);
+                 if (rate && *rate >= 8000) {
+                     l.sessionRender.rate = static_cast<int>(*rate);
+                 }
+                 return rate && *rate >= 8000;
+             }},
+            {"--bits", "N", "16 or 24", "16 or 24 bits a sample (default 16; not for .ogg)",
+             kSessions,
+             [](const std::string& v, CommandLine& l) {
+                 l.sessionRender.bits = v == "24" ? 24 : 16;
+                 return v == "16" || v == "24";
+             }},
+            {"--seed", "N", "a whole number from 0 to 18446744073709551615",
+             "the noise generator's seed, 0 to 2^64-1 (default 0)", kSessions,
+             [](const std::string& v, CommandLine& l) {
+                 const auto seed = session::ReadWholeNumber(v, UINT64_MAX);
+                 l.sessionRender.seed = seed.value_or(0);
+                 return seed.has_value();
+             }},
+        },
+    };
+}
+
+CommandTable check() {
+    return {"check",
+            "usage: tovin-cli check FILE\n"
+            "\n"
+            "check     reads a session file and prints what plays when: each tone-set's\n"
+            "          voices and levels and how it changes into the next; or its errors,\n"
+            "          each with its line and column, and exits with 2.\n",
+            {}};
+}
+
+}  // namespace
+
+const std::vector<CommandTable>& Commands() {
+    static const std::vector<CommandTable> commands = {play(), render(), check()};
+    return commands;
+}
+
+}  // namespace cli
