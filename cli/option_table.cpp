@@ -76,7 +76,8 @@ CommandTable play() {
              "tone volume, 0 to 100 (default 50); with --session or --tones\n"
              "the device's gain (default 100)",
              kTone, [](const std::string& v, CommandLine& l) { return level(v, l.play.volume); }},
-            {"--seconds", "N", "a whole number of seconds from 1", "stop after N seconds", kTone,
+            {"--seconds", "N", "a whole number of seconds from 1",
+             "play N seconds of sound, counted in frames, then stop", kTone,
              [](const std::string& v, CommandLine& l) {
                  const auto seconds = session::ReadWholeNumber(v, kMaxSeconds);
                  if (seconds && *seconds > 0) {
