@@ -26,6 +26,16 @@ struct Voice {
     int column = 0;  // where it was written on its tone-set's line, for messages
 };
 
+// A voice's values at one instant, as the timeline moves them. Frequencies in hertz;
+// amplitude as a fraction of full scale (0 to 1), after the scaling of a set whose
+// amplitudes add up to more than 100.
+struct VoiceState {
+    double carrier = 0.0;
+    double beat = 0.0;   // Binaural: left = carrier + beat / 2, right = carrier - beat / 2
+    double pulse = 0.0;  // Isochronic
+    double amplitude = 0.0;
+};
+
 constexpr int kMaxVoices = 16;
 
 struct ToneSet {

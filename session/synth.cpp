@@ -6,6 +6,7 @@
 
 #include "session/fast_mix.h"
 #include "session/noise.h"
+#include "session/voice_kind.h"
 
 namespace session {
 namespace {
@@ -49,16 +50,14 @@ struct VoiceRun {
 // A voice over the current span.
 struct LiveVoice {
     VoiceKind kind = VoiceKind::None;
+    MixForm form = MixForm::Both;
     Ramp amplitude;
-    Ramp frequencyA;  // Binaural: left; Tone, Isochronic: the carrier
-    Ramp frequencyB;  // Binaural: right; Isochronic: the pulse
+    Ramp frequencyA;  // its kind's PhaseRates: a
+    Ramp frequencyB;  // and b
     int phases = 0;   // how many phases it carries: 0 (a noise), 1 or 2
     std::size_t run = 0;
+    bool noise() const { return form == MixForm::Signal; }
 };
-
-bool isNoise(VoiceKind kind) {
-    return kind == VoiceKind::Pink || kind == VoiceKind::White || kind == VoiceKind::Brown;
-}
 
 // One phase over a block: where it is kept, its frequency, and which of a piece's rows of
 // values takes its value before each step.
@@ -141,14 +140,12 @@ void advance(const Chain* chains, int count, double k0, double w, int frames, do
 
 struct Synth::State {
     State(const Timeline& t, std::uint64_t s, const SampleFormat& f, Method m)
-        : timeline(t),
-          seed(s),
-          format(f),
-          method(m),
-          radiansPerHertz(kTwoPi / t.rate),
-          pink(DesignNoise(VoiceKind::Pink, t.rate)),
-          white(DesignNoise(VoiceKind::White, t.rate)),
-          brown(DesignNoise(VoiceKind::Brown, t.rate)) {
+        : timeline(t), seed(s), format(f), method(m), radiansPerHertz(kTwoPi / t.rate) {
+        for (const VoiceKindInfo* kind : VoiceKinds()) {
+            if (kind->mix == MixForm::Signal) {
+                shapes.emplace_back(kind->kind, DesignNoise(kind->kind, t.rate));
+            }
+        }
         restart();
     }
 
@@ -157,9 +154,8 @@ struct Synth::State {
     const SampleFormat format;
     const Method method;
     const double radiansPerHertz;  // 2π / rate: a frequency times this is a phase step
-    const NoiseShape pink;
-    const NoiseShape white;
-    const NoiseShape brown;
+    // The colour of each noise kind at this rate; filled once, as runs point into it.
+    std::vector<std::pair<VoiceKind, NoiseShape>> shapes;
 
     std::int64_t position = 0;
     std::size_t span = 0;  // the span holding `position`; past the last at the end
@@ -189,7 +185,12 @@ struct Synth::State {
     }
 
     const NoiseShape& shapeOf(VoiceKind kind) const {
-        return kind == VoiceKind::Pink ? pink : kind == VoiceKind::Brown ? brown : white;
+        for (const auto& [colour, shape] : shapes) {
+            if (colour == kind) {
+                return shape;
+            }
+        }
+        return shapes.front().second;  // not reached: every Signal kind has its shape
     }
 
     // Lays out the current span's voices, each with the run its track id had in the span
@@ -204,6 +205,7 @@ struct Synth::State {
         std::vector<VoiceRun> next;
         next.reserve(s.tracks.size());
         for (const Track& track : s.tracks) {
+            const VoiceKindInfo& info = KindOf(track.kind);
             auto carried = std::find_if(runs.begin(), runs.end(),
                                         [&](const VoiceRun& r) { return r.id == track.id; });
             if (carried != runs.end()) {
@@ -211,34 +213,22 @@ struct Synth::State {
             } else {
                 VoiceRun fresh;
                 fresh.id = track.id;
-                if (isNoise(track.kind)) {
+                if (info.mix == MixForm::Signal) {
                     fresh.noise = NoiseRun(&shapeOf(track.kind), NoiseKey(seed, track.id));
                 }
                 next.push_back(fresh);
             }
             LiveVoice v;
             v.kind = track.kind;
+            v.form = info.mix;
             v.run = next.size() - 1;
             v.amplitude = ramp(track.from.amplitude, track.to.amplitude, s);
-            switch (track.kind) {
-                case VoiceKind::Binaural:
-                    v.phases = 2;
-                    v.frequencyA = ramp(track.from.carrier + track.from.beat * 0.5,
-                                        track.to.carrier + track.to.beat * 0.5, s);
-                    v.frequencyB = ramp(track.from.carrier - track.from.beat * 0.5,
-                                        track.to.carrier - track.to.beat * 0.5, s);
-                    break;
-                case VoiceKind::Tone:
-                    v.phases = 1;
-                    v.frequencyA = ramp(track.from.carrier, track.to.carrier, s);
-                    break;
-                case VoiceKind::Isochronic:
-                    v.phases = 2;
-                    v.frequencyA = ramp(track.from.carrier, track.to.carrier, s);
-                    v.frequencyB = ramp(track.from.pulse, track.to.pulse, s);
-                    break;
-                default:
-                    break;
+            v.phases = info.phases;
+            if (info.rates != nullptr) {
+                const PhaseRates from = info.rates(track.from);
+                const PhaseRates to = info.rates(track.to);
+                v.frequencyA = ramp(from.a, to.a, s);
+                v.frequencyB = ramp(from.b, to.b, s);
             }
             voices.push_back(v);
         }
@@ -256,10 +246,10 @@ struct Synth::State {
         for (LiveVoice& v : voices) {
             VoiceRun& run = runs[v.run];
             MixTrack t;
-            t.kind = v.kind;
+            t.form = v.form;
             t.ampBase = v.amplitude.base;
             t.ampSlope = v.amplitude.slope;
-            if (isNoise(v.kind)) {
+            if (v.noise()) {
                 noiseRows.push_back(row);
                 rows.emplace_back(row, row);
                 ++row;
@@ -298,7 +288,7 @@ struct Synth::State {
             }
             const double amplitude =
                 std::max(std::abs(v.amplitude.at(0.0)), std::abs(v.amplitude.at(last)));
-            terms.push_back({v.kind, amplitude, isNoise(v.kind) ? shapeOf(v.kind).peak : 1.0});
+            terms.push_back({v.form, amplitude, v.noise() ? shapeOf(v.kind).peak : 1.0});
         }
         guard = MixGuard(terms.data(), static_cast<int>(terms.size()), format);
         // Beyond half a unit the guard would no longer tell one whole number from the next.
@@ -316,7 +306,7 @@ struct Synth::State {
         }
         std::size_t n = 0;
         for (const LiveVoice& v : voices) {
-            if (isNoise(v.kind)) {
+            if (v.noise()) {
                 NoiseRun& noise = runs[v.run].noise;
                 if (values != nullptr) {
                     noise.Fill(values + noiseRows[n++] * kMixBlock, frames);
@@ -336,11 +326,11 @@ struct Synth::State {
                 const LiveVoice& v = voices[j];
                 VoiceRun& run = runs[v.run];
                 VoiceSample& s = samples[j];
-                s.kind = v.kind;
+                s.form = v.form;
                 s.amplitude = v.amplitude.at(k);
                 s.phaseA = run.phaseA;
                 s.phaseB = run.phaseB;
-                s.noise = isNoise(v.kind) ? run.noise.Next() : 0.0;
+                s.noise = v.noise() ? run.noise.Next() : 0.0;
                 if (v.phases >= 1) {
                     run.phaseA = nextPhase(run.phaseA, v.frequencyA.at(k) * radiansPerHertz);
                 }

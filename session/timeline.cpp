@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "session/clock.h"
+#include "session/voice_kind.h"
+
 namespace session {
 namespace {
 
@@ -10,12 +13,6 @@ namespace {
 // every window edge is whole in quarters, and so is the middle of every window (the
 // middle of [t - h, t] is t - h/2). Only the final step to samples rounds.
 using Quarters = std::int64_t;
-
-// The nearest sample, halves up: floor(q × rate / 4000 + 1/2). The reader keeps times
-// below 1000 days (3.5e11 quarters), so at 192000 Hz the product stays below 7e16.
-std::int64_t toSample(Quarters q, int rate) {
-    return (q * rate + 2000) / 4000;
-}
 
 struct Window {
     Quarters begin;
@@ -50,10 +47,6 @@ Window window(const Session& s, std::size_t i) {
     return {at - half, at + half, kind};
 }
 
-VoiceState stateOf(const Voice& v, double scale) {
-    return {v.carrier, v.beat, v.pulse, v.amplitude / 100 * scale};
-}
-
 VoiceState silent(VoiceState state) {
     state.amplitude = 0;
     return state;
@@ -64,8 +57,7 @@ bool continues(const Voice& a, const Voice& b, Change kind) {
     if (a.kind != b.kind || a.kind == VoiceKind::None) {
         return false;
     }
-    return kind == Change::Slide ||
-           (a.carrier == b.carrier && a.beat == b.beat && a.pulse == b.pulse);
+    return kind == Change::Slide || SameValues(a, b);
 }
 
 class Builder {
@@ -107,7 +99,9 @@ class Builder {
 
   private:
     // -1 stands for the end of a session that plays on without end.
-    std::int64_t sample(Quarters q) const { return q < 0 ? kEndless : toSample(q, t_.rate); }
+    std::int64_t sample(Quarters q) const {
+        return q < 0 ? kEndless : FramesOfQuarterMs(q, t_.rate);
+    }
 
     void addSpan(Quarters from, Quarters to, std::vector<Track> tracks) {
         const std::int64_t begin = sample(from);
@@ -136,7 +130,7 @@ class Builder {
         const auto& vs = voices(set);
         for (std::size_t k = 0; k < vs.size(); ++k) {
             if (vs[k].kind != VoiceKind::None) {
-                const VoiceState state = stateOf(vs[k], scale(set));
+                const VoiceState state = StateOf(vs[k], scale(set));
                 tracks.push_back({ids_[k], vs[k].kind, state, state});
             }
         }
@@ -154,8 +148,8 @@ class Builder {
         for (std::size_t k = 0; k < slots; ++k) {
             const Voice& a = k < olds.size() ? olds[k] : none;
             const Voice& b = k < news.size() ? news[k] : none;
-            const VoiceState was = stateOf(a, scale(fromSet));
-            const VoiceState will = stateOf(b, scale(toSet));
+            const VoiceState was = StateOf(a, scale(fromSet));
+            const VoiceState will = StateOf(b, scale(toSet));
             if (w.kind != Change::Silence && continues(a, b, w.kind)) {
                 ids[k] = ids_[k];
                 tracks.push_back({ids_[k], a.kind, was, will});

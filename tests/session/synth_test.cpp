@@ -54,23 +54,35 @@ TEST(ReferenceFrame, AddsScalesTruncatesAndClampsEachEar) {
         std::vector<VoiceSample> voices;
     } rows[] = {
         // 0.5 × sin(π/6) × 32767 = 8191.75 → 8191; 0.5 × sin(π/2) × 32767 = 16383.5 → 16383
-        {"binaural", kPcm16, 8191, 16383, {{Binaural, 0.5, kPi / 6, half, 0}}},
+        {"binaural", kPcm16, 8191, 16383, {{MixForm::Ears, 0.5, kPi / 6, half, 0}}},
         // a tone at its peak is exactly full scale; below zero it truncates toward zero:
         // 0.5 × sin(-π/6) × 32767 = -8191.75 → -8191
-        {"tone", kPcm16, 32767, 32767, {{Tone, 1.0, half, 0, 0}}},
-        {"tone below", kPcm16, -8191, -8191, {{Tone, 0.5, -kPi / 6, 0, 0}}},
+        {"tone", kPcm16, 32767, 32767, {{MixForm::Both, 1.0, half, 0, 0}}},
+        {"tone below", kPcm16, -8191, -8191, {{MixForm::Both, 0.5, -kPi / 6, 0, 0}}},
         // pulse phase π/4: gain sin² = 0.5; 0.8 × 0.5 × sin(π/2) × 32767 = 13106.8
-        {"pulse on", kPcm16, 13106, 13106, {{Isochronic, 0.8, half, kPi / 4, 0}}},
+        {"pulse on", kPcm16, 13106, 13106, {{MixForm::Pulsed, 0.8, half, kPi / 4, 0}}},
         // from π on, the pulse is off: gain 0
-        {"pulse off", kPcm16, 0, 0, {{Isochronic, 0.8, half, 1.25 * kPi, 0}}},
+        {"pulse off", kPcm16, 0, 0, {{MixForm::Pulsed, 0.8, half, 1.25 * kPi, 0}}},
         // 0.5 × -0.3 × 32767 = -4915.05 → -4915
-        {"noise", kPcm16, -4915, -4915, {{Pink, 0.5, 0, 0, -0.3}}},
+        {"noise", kPcm16, -4915, -4915, {{MixForm::Signal, 0.5, 0, 0, -0.3}}},
         // 2 × full scale clamps to the largest sample, -2 × to the smallest
-        {"clamped", kPcm16, 32767, 0, {{Tone, 1, half, 0, 0}, {Binaural, 1, half, -half, 0}}},
-        {"clamped low", kPcm16, -32768, -32768, {{Tone, 1, -half, 0, 0}, {Tone, 1, -half, 0, 0}}},
+        {"clamped",
+         kPcm16,
+         32767,
+         0,
+         {{MixForm::Both, 1, half, 0, 0}, {MixForm::Ears, 1, half, -half, 0}}},
+        {"clamped low",
+         kPcm16,
+         -32768,
+         -32768,
+         {{MixForm::Both, 1, -half, 0, 0}, {MixForm::Both, 1, -half, 0, 0}}},
         // 0.5 × 8388607 = 4194303.5 → 4194303; 2 × full scale → 8388607
-        {"24-bit", kPcm24, 4194303, 4194303, {{Tone, 0.5, half, 0, 0}}},
-        {"24-bit clamped", kPcm24, 8388607, 8388607, {{White, 1, 0, 0, 1}, {White, 1, 0, 0, 1}}},
+        {"24-bit", kPcm24, 4194303, 4194303, {{MixForm::Both, 0.5, half, 0, 0}}},
+        {"24-bit clamped",
+         kPcm24,
+         8388607,
+         8388607,
+         {{MixForm::Signal, 1, 0, 0, 1}, {MixForm::Signal, 1, 0, 0, 1}}},
     };
     for (const Row& r : rows) {
         std::int32_t left = 1;

@@ -5,6 +5,7 @@
 
 #include <sstream>
 
+#include "session/clock.h"
 #include "session/reader.h"
 
 namespace {
@@ -110,6 +111,38 @@ TEST(Timeline, TheExampleSession) {
     // The pink noise is one track from the first sample to the last.
     for (const auto& span : t.spans) {
         EXPECT_EQ(span.tracks.at(0).id, 0);
+    }
+}
+
+// Times both ways: to frames the nearest (halves up), back the last whole millisecond
+// reached; and in each style the commands show.
+TEST(Clock, FramesRoundToTheNearestAndMillisecondsDown) {
+    using session::ClockStyle;
+    // 44 frames at 44100 Hz = 0.9977 ms -> 0; 45 = 1.0204 ms -> 1; 44099 = 999.98 ms -> 999;
+    // 1 ms at 8000 Hz = 8 frames; a quarter ms at 2000 Hz = 0.5 frame -> 1, at 1999 -> 0.
+    EXPECT_EQ(session::MsOfFrames(44, 44100), 0);
+    EXPECT_EQ(session::MsOfFrames(45, 44100), 1);
+    EXPECT_EQ(session::MsOfFrames(44099, 44100), 999);
+    EXPECT_EQ(session::FramesOfMs(1, 8000), 8);
+    EXPECT_EQ(session::FramesOfQuarterMs(1, 2000), 1);  // 0.5 frame, half up
+    EXPECT_EQ(session::FramesOfQuarterMs(1, 1999), 0);
+    const struct {
+        std::int64_t ms;
+        ClockStyle style;
+        const char* text;
+    } rows[] = {{245250, ClockStyle::Listing, "00:04:05.250"},
+                {245000, ClockStyle::Listing, "00:04:05"},
+                {245999, ClockStyle::Running, "0:04:05"},
+                {245000, ClockStyle::Exact, "0:04:05.000"},
+                {100 * 3600000LL, ClockStyle::Running, "100:00:00"}};
+    for (const auto& r : rows) {
+        EXPECT_EQ(session::FormatClock(r.ms, r.style), r.text);
+    }
+    // The command line's h:mm:ss: any hours up to the bound, two-digit minutes and seconds.
+    EXPECT_EQ(session::ReadClock("1:02:03"), 3723000);
+    EXPECT_EQ(session::ReadClock("24000:0:0"), 24000 * 3600000LL);
+    for (const char* bad : {"24001:00:00", "1:2", "1:60:00", "1:00:100", "1:0a:00", ":00:00"}) {
+        EXPECT_FALSE(session::ReadClock(bad)) << bad;
     }
 }
 
