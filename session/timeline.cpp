@@ -54,7 +54,7 @@ VoiceState silent(VoiceState state) {
 
 // Whether the voice in a slot goes on as the same track through the change.
 bool continues(const Voice& a, const Voice& b, Change kind) {
-    if (a.kind != b.kind || a.kind == VoiceKind::None) {
+    if (SoundingKind(a.kind) != SoundingKind(b.kind) || a.kind == VoiceKind::None) {
         return false;
     }
     return kind == Change::Slide || SameValues(a, b);
@@ -131,7 +131,7 @@ class Builder {
         for (std::size_t k = 0; k < vs.size(); ++k) {
             if (vs[k].kind != VoiceKind::None) {
                 const VoiceState state = StateOf(vs[k], scale(set));
-                tracks.push_back({ids_[k], vs[k].kind, state, state});
+                tracks.push_back({ids_[k], SoundingKind(vs[k].kind), state, state});
             }
         }
         addSpan(from, to, std::move(tracks));
@@ -152,16 +152,16 @@ class Builder {
             const VoiceState will = StateOf(b, scale(toSet));
             if (w.kind != Change::Silence && continues(a, b, w.kind)) {
                 ids[k] = ids_[k];
-                tracks.push_back({ids_[k], a.kind, was, will});
+                tracks.push_back({ids_[k], SoundingKind(a.kind), was, will});
                 continue;
             }
             if (a.kind != VoiceKind::None) {
-                tracks.push_back({ids_[k], a.kind, was, silent(was)});
+                tracks.push_back({ids_[k], SoundingKind(a.kind), was, silent(was)});
             }
             if (b.kind != VoiceKind::None) {
                 ids[k] = nextId_++;
                 auto& into = w.kind == Change::Silence ? afterwards : tracks;
-                into.push_back({ids[k], b.kind, silent(will), will});
+                into.push_back({ids[k], SoundingKind(b.kind), silent(will), will});
             }
         }
         if (w.kind == Change::Silence) {

@@ -26,12 +26,21 @@ const VoiceKindInfo& KindOf(VoiceKind kind) {
     return kinds::kTone;  // not reached: every voice that sounds has a kind in the list
 }
 
+VoiceKind SoundingKind(VoiceKind kind) {
+    if (kind == VoiceKind::None) {
+        return kind;
+    }
+    const VoiceKind as = KindOf(kind).soundsAs;
+    return as == VoiceKind::None ? kind : as;
+}
+
 std::span<const VoiceKindInfo* const> VoiceKinds() {
     return kKinds;
 }
 
 bool SameValues(const Voice& a, const Voice& b) {
-    return a.kind == b.kind && a.carrier == b.carrier && a.beat == b.beat && a.pulse == b.pulse;
+    return SoundingKind(a.kind) == SoundingKind(b.kind) && a.carrier == b.carrier &&
+           a.beat == b.beat && a.pulse == b.pulse;
 }
 
 VoiceState StateOf(const Voice& v, double scale) {

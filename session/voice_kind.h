@@ -54,15 +54,23 @@ struct VoiceKindInfo {
     // Why the voice cannot sound below half the rate, `limit` ("" when it can): what is too
     // high, shown before " Hz is not below half the sample rate".
     std::string (*tooHigh)(const Voice& voice, double limit) = nullptr;
+
+    // A kind that is a special case of another with the same values sounds as that one on
+    // the timeline: "200/10" is "200+0/10", so either keeps playing into, or slides to,
+    // the other. None: it sounds as itself.
+    VoiceKind soundsAs = VoiceKind::None;
 };
 
 // The row of `kind`, which is never None.
 const VoiceKindInfo& KindOf(VoiceKind kind);
 
+// The kind a voice of `kind` sounds as on the timeline (None stays None).
+VoiceKind SoundingKind(VoiceKind kind);
+
 // Every kind, in the order the reader lists them in its messages.
 std::span<const VoiceKindInfo* const> VoiceKinds();
 
-// Whether two voices of one kind have the same values, amplitude aside: a crossfade keeps
+// Whether two voices sound as one kind with the same values, amplitude aside: a crossfade keeps
 // such a voice playing, and check calls such a change "nothing changes".
 bool SameValues(const Voice& a, const Voice& b);
 

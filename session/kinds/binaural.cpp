@@ -33,6 +33,9 @@ std::string where(const Voice& v) {
 
 std::string status(const VoiceState& s, int percent) {
     const PhaseRates ears = rates(s);
+    if (ears.a == ears.b) {
+        return StatusText("%.1f Hz %d%%", ears.a, percent);  // no beat: a plain tone
+    }
     return StatusText("%.1f|%.1f Hz %d%%", ears.a, ears.b, percent);
 }
 

@@ -1,4 +1,4 @@
-// C/A: a sine of C Hz in both ears.
+// C/A: a sine of C Hz in both ears, which is C+0/A: it sounds as a binaural voice.
 #include "session/decimal.h"
 #include "session/kinds/kinds.h"
 
@@ -35,6 +35,7 @@ const VoiceKindInfo kTone{
     .rates = rates,
     .mix = MixForm::Both,
     .tooHigh = tooHigh,
+    .soundsAs = VoiceKind::Binaural,  // its beat is 0
 };
 
 }  // namespace session::kinds
