@@ -28,12 +28,15 @@ Ramp ramp(double from, double to, const Span& span) {
 }
 
 // One phase's move to the next sample: the wrap takes 2π away once, when the phase has
-// reached it.
+// reached it, or adds it once when a negative frequency's step took it below 0. Steps stay
+// below π in size (frequencies below half the rate), so one wrap always brings it back.
 inline double nextPhase(double phase, double step) {
     phase += step;
     // Rare (once a period): laid out so that the usual path takes no jump.
     if (__builtin_expect(phase >= kTwoPi, 0)) {
         phase -= kTwoPi;
+    } else if (__builtin_expect(phase < 0.0, 0)) {
+        phase += kTwoPi;
     }
     return phase;
 }
@@ -269,8 +272,8 @@ struct Synth::State {
     }
 
     // The fast mix takes a span whose phases stay in [0, 2π]: they start there and every
-    // step is below π (a frequency below half the rate). The steps move linearly, so the
-    // span's two ends bound them.
+    // step is below π in size (a frequency below half the rate), so one wrap either way
+    // keeps them there. The steps move linearly, so the span's two ends bound them.
     void judgeSpan() {
         const Span& s = current();
         const double last = s.end == kEndless ? 0.0 : static_cast<double>(s.end - s.begin - 1);
@@ -284,7 +287,7 @@ struct Synth::State {
                 const double a = frequency[j]->at(0.0) * radiansPerHertz;
                 const double b = frequency[j]->at(last) * radiansPerHertz;
                 const bool inRange = phase[j] >= 0.0 && phase[j] <= kTwoPi;
-                fast = fast && inRange && a >= 0.0 && b >= 0.0 && a < 3.0 && b < 3.0;
+                fast = fast && inRange && std::fabs(a) < 3.0 && std::fabs(b) < 3.0;
             }
             const double amplitude =
                 std::max(std::abs(v.amplitude.at(0.0)), std::abs(v.amplitude.at(last)));

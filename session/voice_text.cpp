@@ -138,11 +138,9 @@ struct Cursor : WordCursor<VoiceRead> {
 
     bool carried() {
         Voice& v = result.voice;
+        // A carrier of 0 is allowed: "0+0/0" is how real files leave a slot empty.
         if (!number(v.carrier)) {
             return false;
-        }
-        if (v.carrier <= 0) {
-            return fail(0, "a carrier must be above 0 Hz");
         }
         const char sign = at < word.size() ? word[at] : '\0';
         const VoiceKindInfo* kind = kindOfSign(sign);

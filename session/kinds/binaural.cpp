@@ -1,4 +1,6 @@
 // C+B/A and C-B/A: the left ear hears C + B/2 Hz and the right C - B/2 Hz, a sine each.
+// A beat wider than twice the carrier takes an ear below 0: that ear's phase steps
+// backwards, the sine of its size running backwards (real files rely on it).
 #include <cmath>
 
 #include "session/decimal.h"
@@ -15,15 +17,6 @@ PhaseRates rates(const VoiceState& s) {
 
 void take(Voice& v, char sign, double value) {
     v.beat = sign == '-' ? -value : value;
-}
-
-std::string check(const Voice& v) {
-    const double lower = v.carrier - std::fabs(v.beat) / 2;
-    if (lower <= 0) {
-        return "the beat takes the lower ear to " + FormatDecimal(lower) +
-               " Hz: it must stay above 0 Hz";
-    }
-    return "";
 }
 
 std::string where(const Voice& v) {
@@ -53,7 +46,6 @@ const VoiceKindInfo kBinaural{
     .take = take,
     .forms = "C+B/A, C-B/A",
     .after = "the beat",
-    .check = check,
     .name = "binaural",
     .where = where,
     .status = status,

@@ -6,6 +6,7 @@
 #include <complex>
 #include <vector>
 
+#include "session/reader.h"
 #include "session/sample.h"
 #include "session/synth.h"
 
@@ -204,6 +205,29 @@ TEST(Noise, EachColourHasTheLevelOfASineAndItsSlope) {
         const double p4800 = powerAt(x, rate, 4800);
         EXPECT_NEAR(10 * std::log10(p1200 / p300), c.dbPerTwoOctaves, 0.5);
         EXPECT_NEAR(10 * std::log10(p4800 / p1200), c.dbPerTwoOctaves, 0.5);
+    }
+}
+
+// An ear may be 0 Hz (silence) or below 0 (its sine running backwards). At 8000 Hz an ear of
+// ±2000 Hz steps its phase by ±π/2: 0, π/2, π, 3π/2 forwards, 0, 3π/2, π, π/2 backwards,
+// and 0.5 × ±1 × 32767 = ±16383.5 truncates to ±16383; sin π is about 1e-16, which is 0.
+TEST(Synth, AnEarAtZeroIsSilentAndANegativeOneRunsBackwards) {
+    const struct {
+        const char* voices;
+        Samples frames;  // the first four frames (left, right), then again
+    } rows[] = {{"0+4000/50", {0, 0, 16383, -16383, 0, 0, -16383, 16383}},
+                {"0-4000/50", {0, 0, -16383, 16383, 0, 0, 16383, -16383}},
+                {"0+0/0 0/50", {0, 0, 0, 0, 0, 0, 0, 0}}};
+    for (const auto& r : rows) {
+        const auto read = ReadTones(r.voices);
+        ASSERT_TRUE(read.session) << read.errors.at(0);
+        const Timeline t = BuildTimeline(*read.session, 8000);
+        for (const auto method : {Synth::Method::Fast, Synth::Method::Plain}) {
+            const Samples got = render(t, 8000, kPcm16, method);
+            for (std::size_t i = 0; i < got.size(); ++i) {
+                ASSERT_EQ(got[i], r.frames[i % 8]) << r.voices << " at " << i;
+            }
+        }
     }
 }
 
