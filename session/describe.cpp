@@ -84,6 +84,10 @@ std::string Describe(const Session& session, const Timeline& timeline) {
         }
         used[set] = true;
     }
+    if (session.idleArrowLine != 0) {
+        out += "  line " + std::to_string(session.idleArrowLine) +
+               ": '->' on the last entry changes nothing: no entry follows it\n";
+    }
     for (const Period& p : timeline.periods) {
         const int setIndex = session.entries[p.entry].set;
         const ToneSet& set = session.sets[setIndex];

@@ -61,6 +61,9 @@ struct Session {
     std::optional<int> rate;                // -r
     std::vector<ToneSet> sets;
     std::vector<Entry> entries;  // in time order, at least one
+    // The line of a "->" on the last entry, which changes nothing as nothing follows (real
+    // files end "00:03:01 == off ->"): the entry keeps no arrow and check notes it. 0: none.
+    int idleArrowLine = 0;
 };
 
 }  // namespace session

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "session/clock.h"
+#include "session/describe.h"
 #include "session/reader.h"
 
 namespace {
@@ -86,6 +87,16 @@ TEST(Timeline, SpansTracksAndLevels) {
          "[1200000,inf) #0 0.5>0.5"},
         {"C/A slides", "a: 200/50\nc: 210+10/50\n0:00 == a ->\n0:00:10 == c\n", 8000,
          "[0,80000) #0 0.5>0.5 c200>210 b0>10; [80000,inf) #0 0.5>0.5"},
+        // "->" on the last entry changes nothing: the change into it is an ordinary one of
+        // an endless session, [30, 90] s, limited only by the period before.
+        {"last arrow", "a: 100/10\nb: pink/10\n0:00 a\n0:01 b ->\n", 8000,
+         "[0,240000) #0 0.1>0.1; [240000,720000) #0 0.1>0 #1 0>0.1; [720000,inf) #1 0.1>0.1"},
+        // Before an entry with "->" only the period before limits the window: [30, 60] s,
+        // though the 10 s after would allow 5 s; then that whole period is the change.
+        {"into an arrow", "a: 100/10\nb: pink/10\nc: white/10\n0:00 a\n0:01 b ->\n0:01:10 c\n",
+         8000,
+         "[0,240000) #0 0.1>0.1; [240000,480000) #0 0.1>0 #1 0>0.1; [480000,560000) #1 0.1>0 "
+         "#2 0>0.1; [560000,inf) #2 0.1>0.1"},
         // 80 + 50 = 130: both scaled by 100/130.
         {"scaled", "a: 100/80 200/50\nNOW a\n", 44100,
          "[0,inf) #0 0.615385>0.615385 #1 0.384615>0.384615"},
@@ -151,6 +162,15 @@ TEST(Clock, FramesRoundToTheNearestAndMillisecondsDown) {
     for (const char* bad : {"24001:00:00", "1:2", "1:60:00", "1:00:100", "1:0a:00", ":00:00"}) {
         EXPECT_FALSE(session::ReadClock(bad)) << bad;
     }
+}
+
+TEST(Describe, NotesAnArrowOnTheLastEntry) {
+    const auto read =
+        session::ReadSessionText("-SE\na: 100/10\noff: -\n0:00 a\n0:01 off ->\n", "t");
+    ASSERT_TRUE(read.session);
+    EXPECT_NE(session::Describe(*read.session, session::BuildTimeline(*read.session, 8000))
+                  .find("  line 5: '->' on the last entry changes nothing: no entry follows it\n"),
+              std::string::npos);
 }
 
 }  // namespace
