@@ -49,7 +49,7 @@ struct Entry {
     int set = 0;          // index into Session::sets
     char fadeIn = '-';    // '<' from silence, '-' crossfade, '=' slide
     char fadeOut = '-';   // '>' to silence, '-' crossfade, '=' slide
-    bool arrow = false;   // "->": the whole time to the next entry is the change
+    bool arrow = false;   // "->": the whole time to the next entry is the change, a slide
     int line = 0;
 };
 

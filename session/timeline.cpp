@@ -20,11 +20,14 @@ struct Window {
     Change kind;
 };
 
+// A "->" asks to slide on behalf of both entries, with or without "==" (real files rely
+// on it); asking for silence on either side still wins.
 Change changeKind(const Entry& from, const Entry& to) {
     if (from.fadeOut == '>' || to.fadeIn == '<') {
         return Change::Silence;
     }
-    return from.fadeOut == '=' && to.fadeIn == '=' ? Change::Slide : Change::Crossfade;
+    const bool slide = from.arrow || (from.fadeOut == '=' && to.fadeIn == '=');
+    return slide ? Change::Slide : Change::Crossfade;
 }
 
 // The change from entry i to entry i + 1 lies between the middles of the periods around

@@ -49,13 +49,18 @@ TEST(Timeline, SpansTracksAndLevels) {
         {"shortened", "a: - 100/50\nb: 200/40\n0:00 a\n0:01 b\n0:01:20 a\n", 8000,
          "[0,400000) #0 0.5>0.5; [400000,560000) #1 0>0.4 #0 0.5>0; "
          "[560000,720000) #1 0.4>0 #2 0>0.5; [720000,inf) #2 0.5>0.5"},
-        // "->": the first period is the change, [0, 10] s. The session ends (-E) at 20 s, so
-        // the change into the last entry ends there: [15, 20] s. The pink noise keeps its
-        // track and moves to its new level; 100 Hz and 150 Hz cross over.
+        // "->": the first period is the change, [0, 10] s, and a slide without "==": the
+        // pink noise moves to its new level, 100 Hz slides to 150 Hz. The session ends (-E)
+        // at 20 s, so the change into the last entry, a crossfade, ends there: [15, 20] s.
+        // With '<' on the next entry, or '>' on the arrow's own, "->" fades through silence.
         {"arrow and end",
          "-E\na: pink/20 100/50\nb: pink/40 150/50\n0:00 a ->\n0:00:10 b\n0:00:20 a\n", 44100,
-         "[0,441000) #0 0.2>0.4 #1 0.5>0 #2 0>0.5; [441000,661500) #0 0.4>0.4 #2 0.5>0.5; "
-         "[661500,882000) #0 0.4>0.2 #2 0.5>0 #3 0>0.5"},
+         "[0,441000) #0 0.2>0.4 #1 0.5>0.5 c100>150 b0>0; [441000,661500) #0 0.4>0.4 #1 0.5>0.5; "
+         "[661500,882000) #0 0.4>0.2 #1 0.5>0 #2 0>0.5"},
+        {"arrow to silence", "a: 100/50\nb: 150/50\n0:00 a ->\n0:00:10 <- b\n", 8000,
+         "[0,40000) #0 0.5>0; [40000,80000) #1 0>0.5; [80000,inf) #1 0.5>0.5"},
+        {"arrow from silence", "a: 100/50\nb: 150/50\n0:00 -> a ->\n0:00:10 b\n", 8000,
+         "[0,40000) #0 0.5>0; [40000,80000) #1 0>0.5; [80000,inf) #1 0.5>0.5"},
         // "-=" then "=>": a slide over [30, 90] s, binaural to binaural (200+10 to 220-4), pink
         // to white crossfading; then '>' asks for silence: over [90, 150] s the old set is
         // gone by 120 s and the new one comes in from there, every voice a new track.
@@ -122,9 +127,9 @@ TEST(Timeline, TheExampleSession) {
                 << ' ' << p.changeBegin << ' ' << p.changeEnd << "; ";
     }
     EXPECT_EQ(periods.str(),
-              "0 0 661500 1 0 661500; 1 661500 26460000 1 25137000 26460000; "
+              "0 0 661500 2 0 661500; 1 661500 26460000 1 25137000 26460000; "
               "2 26460000 39690000 2 26460000 39690000; 3 39690000 66150000 2 64827000 66150000; "
-              "4 66150000 76734000 2 66150000 76734000; 5 76734000 79380000 1 76734000 79380000; ");
+              "4 66150000 76734000 2 66150000 76734000; 5 76734000 79380000 2 76734000 79380000; ");
     EXPECT_EQ(t.end, 79380000);
     // The pink noise is one track from the first sample to the last.
     for (const auto& span : t.spans) {
