@@ -181,16 +181,18 @@ double powerAt(const std::vector<double>& x, int rate, int hz) {
     return total;
 }
 
-TEST(Noise, EachColourHasTheLevelOfASineAndItsSlope) {
-    // At a quarter of full scale the RMS level is that of a sine: 0.25 / √2 × 32767 =
-    // 5792.6. Two octaves apart the power falls by 0 (white), 6 (pink) or 12 dB (brown).
+TEST(Noise, EachColourHasItsLevelAndSlope) {
+    // At a quarter of full scale the RMS level is 0.25 × 32767 × 0.577 (white, uniform
+    // within ±1: 1/√3) = 4729.6, × 0.154 (pink) = 1261.5, × 0.0744 (brown) = 609.5.
+    // Two octaves apart the power falls by 0 (white), 6 (pink) or 12 dB (brown).
     // 42 s give about 1900 independent band estimates each: 0.1 dB of spread, and the
     // filters follow their slopes to within 0.1 dB between 300 Hz and 4.8 kHz.
     const int rate = 44100;
     const struct {
         VoiceKind colour;
+        double rms;
         double dbPerTwoOctaves;
-    } colours[] = {{White, 0}, {Pink, -6}, {Brown, -12}};
+    } colours[] = {{White, 4729.6, 0}, {Pink, 1261.5, -6}, {Brown, 609.5, -12}};
     for (const auto& c : colours) {
         const std::int64_t frames = 42LL * rate;
         const Timeline t = single(rate, frames, {steady(1, c.colour, {0, 0, 0, 0.25})});
@@ -199,7 +201,7 @@ TEST(Noise, EachColourHasTheLevelOfASineAndItsSlope) {
         for (double v : x) {
             sum += v * v;
         }
-        EXPECT_NEAR(std::sqrt(sum / x.size()), 5792.6, 0.03 * 5792.6);
+        EXPECT_NEAR(std::sqrt(sum / x.size()), c.rms, 0.03 * c.rms);
         const double p300 = powerAt(x, rate, 300);
         const double p1200 = powerAt(x, rate, 1200);
         const double p4800 = powerAt(x, rate, 4800);
@@ -228,6 +230,18 @@ TEST(Synth, AnEarAtZeroIsSilentAndANegativeOneRunsBackwards) {
                 ASSERT_EQ(got[i], r.frames[i % 8]) << r.voices << " at " << i;
             }
         }
+    }
+}
+
+// At these levels no voice passes A/100 of full scale, so sets whose amplitudes add up to
+// 100 never reach the clamp at -32768 (a full-scale sum is -32767).
+TEST(Noise, ASetWhoseAmplitudesAddUpTo100NeverClips) {
+    for (const char* set :
+         {"white/100", "pink/50 brown/50", "white/40 pink/30 brown/20 200+10/10"}) {
+        const auto read = ReadTones(set);
+        ASSERT_TRUE(read.session);
+        const Samples s = render(BuildTimeline(*read.session, 44100), 20 * 44100);
+        EXPECT_GE(*std::min_element(s.begin(), s.end()), -32767) << set;
     }
 }
 
