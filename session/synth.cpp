@@ -30,12 +30,15 @@ Ramp ramp(double from, double to, const Span& span) {
 // One phase's move to the next sample: the wrap takes 2π away once, when the phase has
 // reached it, or adds it once when a negative frequency's step took it below 0. Steps stay
 // below π in size (frequencies below half the rate), so one wrap always brings it back.
+// Backward (some step may be below 0) adds the second test, which the usual path, every
+// frequency above 0, is spared: the phases are the render's longest chain.
+template <bool Backward = true>
 inline double nextPhase(double phase, double step) {
     phase += step;
     // Rare (once a period): laid out so that the usual path takes no jump.
     if (__builtin_expect(phase >= kTwoPi, 0)) {
         phase -= kTwoPi;
-    } else if (__builtin_expect(phase < 0.0, 0)) {
+    } else if (Backward && __builtin_expect(phase < 0.0, 0)) {
         phase += kTwoPi;
     }
     return phase;
@@ -75,7 +78,7 @@ struct Chain {
 // k0 is the span position of the first frame; w turns hertz into radians per sample. When
 // no frequency in the group slides, each step is the same all along: with slope 0,
 // base + slope × k is base itself (frequencies are never -0), the value computed once.
-template <int N, bool Store, bool Sliding>
+template <int N, bool Store, bool Sliding, bool Backward>
 void advanceGroup(const Chain* chains, double k0, double w, int frames, double* values) {
     double phase[N];
     Ramp frequency[N];
@@ -97,7 +100,7 @@ void advanceGroup(const Chain* chains, double k0, double w, int frames, double* 
             if constexpr (Sliding) {
                 step[j] = frequency[j].at(k) * w;
             }
-            phase[j] = nextPhase(phase[j], step[j]);
+            phase[j] = nextPhase<Backward>(phase[j], step[j]);
         }
     }
     for (int j = 0; j < N; ++j) {
@@ -108,13 +111,18 @@ void advanceGroup(const Chain* chains, double k0, double w, int frames, double* 
 template <int N, bool Store>
 void advanceGroup(const Chain* chains, double k0, double w, int frames, double* values) {
     bool sliding = false;
+    bool backward = false;  // a frequency moves linearly, so the block's ends bound it
     for (int j = 0; j < N; ++j) {
-        sliding = sliding || chains[j].frequency->slope != 0.0;
+        const Ramp& f = *chains[j].frequency;
+        sliding = sliding || f.slope != 0.0;
+        backward = backward || f.at(k0) < 0.0 || f.at(k0 + frames - 1) < 0.0;
     }
-    if (sliding) {
-        advanceGroup<N, Store, true>(chains, k0, w, frames, values);
+    if (backward) {
+        advanceGroup<N, Store, true, true>(chains, k0, w, frames, values);
+    } else if (sliding) {
+        advanceGroup<N, Store, true, false>(chains, k0, w, frames, values);
     } else {
-        advanceGroup<N, Store, false>(chains, k0, w, frames, values);
+        advanceGroup<N, Store, false, false>(chains, k0, w, frames, values);
     }
 }
 
