@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "session/clock.h"
 #include "session/describe.h"
 #include "session/reader.h"
 #include "session/timeline.h"
@@ -19,7 +20,7 @@ int RunCheck(const CheckOptions& options) {
         return 2;
     }
     // Positions at the rate a render uses by default, so that every time shown is a sample.
-    const int rate = read.session->rate.value_or(44100);
+    const int rate = session::RateInUse(*read.session);
     const session::Timeline timeline = session::BuildTimeline(*read.session, rate);
     std::fputs(session::Describe(*read.session, timeline).c_str(), stdout);
     return 0;

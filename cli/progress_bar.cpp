@@ -2,12 +2,13 @@
 
 #include <cstdio>
 
-#include "cli/clock_text.h"
+#include "session/clock.h"
 
 namespace cli {
 namespace {
 
 constexpr int kWidth = 40;
+constexpr auto kClock = session::ClockStyle::Running;
 
 }  // namespace
 
@@ -27,7 +28,8 @@ void ProgressBar::Show(std::int64_t framesDone) {
     m_shown = thousandths;
     std::printf("\rrendering %s %s %3d%%  %s of %s", m_path.c_str(),
                 BarText(thousandths, 1000).c_str(), thousandths / 10,
-                ClockText(framesDone, m_rate).c_str(), ClockText(m_total, m_rate).c_str());
+                session::FormatFrames(framesDone, m_rate, kClock).c_str(),
+                session::FormatFrames(m_total, m_rate, kClock).c_str());
     std::fflush(stdout);
 }
 

@@ -4,13 +4,13 @@
 #include <cstdio>
 #include <optional>
 
-#include "cli/clock_text.h"
 #include "cli/device_failure.h"
 #include "cli/session_player.h"
 #include "cli/session_source.h"
 #include "cli/session_status.h"
 #include "cli/stop_signal.h"
 #include "platform/system.h"
+#include "session/clock.h"
 #include "session/timeline.h"
 
 namespace cli {
@@ -20,13 +20,12 @@ int RunSessionPlay(const SessionPlayOptions& options) {
     if (!session) {
         return 2;
     }
-    const int rate = session->rate.value_or(44100);
+    const int rate = session::RateInUse(*session);
     const session::Timeline timeline = session::BuildTimeline(*session, rate);
-    // Milliseconds to the nearest frame, halves up, as the timeline places its times.
-    const std::int64_t from = (options.fromMs * rate + 500) / 1000;
+    const std::int64_t from = session::FramesOfMs(options.fromMs, rate);
     if (timeline.end != session::kEndless && from >= timeline.end) {
         std::fprintf(stderr, "tovin-cli: --from: the session ends at %s\n",
-                     ClockTextMs(timeline.end, rate).c_str());
+                     session::FormatFrames(timeline.end, rate, session::ClockStyle::Exact).c_str());
         return 2;
     }
     std::int64_t end = timeline.end;

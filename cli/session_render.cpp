@@ -4,20 +4,15 @@
 #include <cstdio>
 #include <optional>
 
-#include "cli/clock_text.h"
 #include "cli/progress_bar.h"
 #include "cli/session_source.h"
 #include "platform/system.h"
+#include "session/clock.h"
 #include "session/file_render.h"
 #include "session/timeline.h"
 
 namespace cli {
 namespace {
-
-// Milliseconds to the nearest frame, halves up, as the timeline places its times.
-std::int64_t framesOf(std::int64_t ms, int rate) {
-    return (ms * rate + 500) / 1000;
-}
 
 int report(const session::FileRenderResult& result, const std::string& shown, int rate) {
     using Status = session::FileRenderResult::Status;
@@ -33,8 +28,10 @@ int report(const session::FileRenderResult& result, const std::string& shown, in
             break;
     }
     if (result.framesStated) {
-        std::fprintf(stderr, "tovin-cli: writing %s failed after %s of sound: %s\n", shown.c_str(),
-                     ClockTextMs(*result.framesStated, rate).c_str(), reason.c_str());
+        std::fprintf(
+            stderr, "tovin-cli: writing %s failed after %s of sound: %s\n", shown.c_str(),
+            session::FormatFrames(*result.framesStated, rate, session::ClockStyle::Exact).c_str(),
+            reason.c_str());
     } else {
         std::fprintf(stderr, "tovin-cli: writing %s failed part way, the file ends there: %s\n",
                      shown.c_str(), reason.c_str());
@@ -54,7 +51,7 @@ int RunSessionRender(const SessionRenderOptions& options) {
     if (!session) {
         return 2;
     }
-    const int rate = options.rate.value_or(session->rate.value_or(44100));
+    const int rate = session::RateInUse(*session, options.rate);
     if (!FitsRate(*session, rate)) {
         return 2;
     }
@@ -68,7 +65,7 @@ int RunSessionRender(const SessionRenderOptions& options) {
     const session::Timeline timeline = session::BuildTimeline(*session, rate);
     std::int64_t frames = timeline.end;
     if (options.lengthMs) {
-        frames = framesOf(*options.lengthMs, rate);
+        frames = session::FramesOfMs(*options.lengthMs, rate);
     } else if (timeline.end == session::kEndless) {
         std::fprintf(stderr,
                      "tovin-cli: the session plays without end (no -E): give its length with "

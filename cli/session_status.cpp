@@ -2,48 +2,24 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
-#include "cli/clock_text.h"
+#include "session/clock.h"
+#include "session/voice_kind.h"
 
 namespace cli {
 namespace {
 
-using session::VoiceKind;
+std::string clock(std::int64_t frames, int rate) {
+    return session::FormatFrames(frames, rate, session::ClockStyle::Running);
+}
 
 std::string voiceText(const session::Track& track, double t) {
     auto at = [t](double from, double to) { return from + (to - from) * t; };
-    const double carrier = at(track.from.carrier, track.to.carrier);
-    const double beat = at(track.from.beat, track.to.beat);
-    const int level =
-        static_cast<int>(std::lround(100 * at(track.from.amplitude, track.to.amplitude)));
-    char text[96];
-    switch (track.kind) {
-        case VoiceKind::Binaural:
-            std::snprintf(text, sizeof text, "%.1f|%.1f Hz %d%%", carrier + beat / 2,
-                          carrier - beat / 2, level);
-            break;
-        case VoiceKind::Tone:
-            std::snprintf(text, sizeof text, "%.1f Hz %d%%", carrier, level);
-            break;
-        case VoiceKind::Isochronic:
-            std::snprintf(text, sizeof text, "%.1f Hz @%.1f %d%%", carrier,
-                          at(track.from.pulse, track.to.pulse), level);
-            break;
-        case VoiceKind::Pink:
-            std::snprintf(text, sizeof text, "pink %d%%", level);
-            break;
-        case VoiceKind::White:
-            std::snprintf(text, sizeof text, "white %d%%", level);
-            break;
-        case VoiceKind::Brown:
-            std::snprintf(text, sizeof text, "brown %d%%", level);
-            break;
-        case VoiceKind::None:
-            text[0] = '\0';
-            break;
-    }
-    return text;
+    const session::VoiceState now{
+        at(track.from.carrier, track.to.carrier), at(track.from.beat, track.to.beat),
+        at(track.from.pulse, track.to.pulse), at(track.from.amplitude, track.to.amplitude)};
+    return session::KindOf(track.kind)
+        .status(now, static_cast<int>(std::lround(100 * now.amplitude)));
 }
 
 // When the sound next changes: the first change window not yet over (one that began in
@@ -56,9 +32,9 @@ std::string changeText(const session::Timeline& timeline, std::size_t period, st
             continue;
         }
         if (c.changeBegin > frame) {
-            return "next change in " + ClockText(c.changeBegin - frame, timeline.rate);
+            return "next change in " + clock(c.changeBegin - frame, timeline.rate);
         }
-        return "changing, " + ClockText(c.changeEnd - frame, timeline.rate) + " to go";
+        return "changing, " + clock(c.changeEnd - frame, timeline.rate) + " to go";
     }
     return timeline.end == session::kEndless ? "plays on" : "no more changes";
 }
@@ -67,9 +43,9 @@ std::string changeText(const session::Timeline& timeline, std::size_t period, st
 
 std::string StatusLine(const session::Session& session, const session::Timeline& timeline,
                        std::int64_t frame) {
-    std::string line = ClockText(frame, timeline.rate) + " / " +
+    std::string line = clock(frame, timeline.rate) + " / " +
                        (timeline.end == session::kEndless ? std::string("endless")
-                                                          : ClockText(timeline.end, timeline.rate));
+                                                          : clock(timeline.end, timeline.rate));
     const auto period = std::find_if(timeline.periods.rbegin(), timeline.periods.rend(),
                                      [&](const session::Period& p) { return p.begin <= frame; });
     if (period != timeline.periods.rend()) {

@@ -2,30 +2,12 @@
 
 #include <cstdio>
 
+#include "session/clock.h"
 #include "session/decimal.h"
+#include "session/voice_kind.h"
 
 namespace session {
 namespace {
-
-const char* kindName(VoiceKind kind) {
-    switch (kind) {
-        case VoiceKind::Binaural:
-            return "binaural";
-        case VoiceKind::Tone:
-            return "tone";
-        case VoiceKind::Isochronic:
-            return "isochronic";
-        case VoiceKind::Pink:
-            return "pink noise";
-        case VoiceKind::White:
-            return "white noise";
-        case VoiceKind::Brown:
-            return "brown noise";
-        case VoiceKind::None:
-            break;
-    }
-    return "-";
-}
 
 const char* changeName(Change change) {
     switch (change) {
@@ -41,33 +23,16 @@ const char* changeName(Change change) {
     return "hold";
 }
 
-std::string hz(double value) {
-    return FormatDecimal(value) + " Hz";
-}
-
 // "     2  binaural     left 205 Hz, right 195 Hz            15%"
 std::string voiceLine(int slot, const Voice& v, double scale) {
-    std::string where;
-    switch (v.kind) {
-        case VoiceKind::None:
-            return "    " + std::string(slot < 10 ? " " : "") + std::to_string(slot) + "  -\n";
-        case VoiceKind::Binaural:
-            where = "left " + hz(v.carrier + v.beat / 2) + ", right " + hz(v.carrier - v.beat / 2);
-            break;
-        case VoiceKind::Tone:
-            where = hz(v.carrier) + " in both ears";
-            break;
-        case VoiceKind::Isochronic:
-            where = hz(v.carrier) + " in both ears, pulsed " + FormatDecimal(v.pulse) + " a second";
-            break;
-        default:
-            where = "both ears";
-            break;
+    if (v.kind == VoiceKind::None) {
+        return "    " + std::string(slot < 10 ? " " : "") + std::to_string(slot) + "  -\n";
     }
+    const VoiceKindInfo& kind = KindOf(v.kind);
     const std::string level = FormatDecimal(v.amplitude * scale) + "%";
     char line[512];
-    std::snprintf(line, sizeof line, "    %2d  %-12s %-38s %7s\n", slot, kindName(v.kind),
-                  where.c_str(), level.c_str());
+    std::snprintf(line, sizeof line, "    %2d  %-12s %-38s %7s\n", slot, kind.name,
+                  kind.where(v).c_str(), level.c_str());
     return line;
 }
 
@@ -79,8 +44,7 @@ bool sameSound(const ToneSet& a, double scaleA, const ToneSet& b, double scaleB)
     for (std::size_t k = 0; k < a.voices.size(); ++k) {
         const Voice& x = a.voices[k];
         const Voice& y = b.voices[k];
-        if (x.kind != y.kind || x.carrier != y.carrier || x.beat != y.beat || x.pulse != y.pulse ||
-            x.amplitude * scaleA != y.amplitude * scaleB) {
+        if (!SameValues(x, y) || x.amplitude * scaleA != y.amplitude * scaleB) {
             return false;
         }
     }
@@ -89,23 +53,11 @@ bool sameSound(const ToneSet& a, double scaleA, const ToneSet& b, double scaleB)
 
 }  // namespace
 
-std::string FormatSampleTime(std::int64_t sample, int rate) {
-    const std::int64_t ms = (sample * 1000 + rate / 2) / rate;
-    const std::int64_t seconds = ms / 1000;
-    char text[64];
-    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
-                  static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
-    std::string out(text);
-    if (ms % 1000 != 0) {
-        std::snprintf(text, sizeof text, ".%03lld", static_cast<long long>(ms % 1000));
-        out += text;
-    }
-    return out;
-}
-
 std::string Describe(const Session& session, const Timeline& timeline) {
     const int rate = timeline.rate;
-    const auto time = [rate](std::int64_t sample) { return FormatSampleTime(sample, rate); };
+    const auto time = [rate](std::int64_t sample) {
+        return FormatFrames(sample, rate, ClockStyle::Listing);
+    };
     std::string out;
     for (const std::string& line : session.descriptions) {
         out += line + "\n";
@@ -138,8 +90,12 @@ std::string Describe(const Session& session, const Timeline& timeline) {
         if (e.nextDay) {
             out += "  line " + std::to_string(e.line) +
                    ": earlier than the clock time before it, so taken as the next day (" +
-                   FormatSampleTime(e.ms, 1000) + " into the session)\n";
+                   FormatClock(e.ms, ClockStyle::Listing) + " into the session)\n";
         }
+    }
+    if (session.idleArrowLine != 0) {
+        out += "  line " + std::to_string(session.idleArrowLine) +
+               ": '->' on the last entry changes nothing: no entry follows it\n";
     }
     for (const Period& p : timeline.periods) {
         const int setIndex = session.entries[p.entry].set;

@@ -84,8 +84,8 @@ __attribute__((always_inline)) inline void addTerms(const MixTrack& t, double fi
 template <typename V>
 __attribute__((always_inline)) inline void addVoice(const MixTrack& t, double first, int frames,
                                                     double* sumL, double* sumR) {
-    switch (t.kind) {
-        case VoiceKind::Binaural:
+    switch (t.form) {
+        case MixForm::Ears:
             addTerms<V>(
                 t, first, frames, sumL, sumR,
                 [&](int i, const V& amplitude, V& left, V& right) __attribute__((always_inline)) {
@@ -96,7 +96,7 @@ __attribute__((always_inline)) inline void addVoice(const MixTrack& t, double fi
                     right = amplitude * s;
                 });
             break;
-        case VoiceKind::Tone:
+        case MixForm::Both:
             addTerms<V>(
                 t, first, frames, sumL, sumR,
                 [&](int i, const V& amplitude, V& left, V& right) __attribute__((always_inline)) {
@@ -106,7 +106,7 @@ __attribute__((always_inline)) inline void addVoice(const MixTrack& t, double fi
                     right = left;
                 });
             break;
-        case VoiceKind::Isochronic:
+        case MixForm::Pulsed:
             addTerms<V>(
                 t, first, frames, sumL, sumR,
                 [&](int i, const V& amplitude, V& left, V& right) __attribute__((always_inline)) {
@@ -120,9 +120,7 @@ __attribute__((always_inline)) inline void addVoice(const MixTrack& t, double fi
                     right = left;
                 });
             break;
-        case VoiceKind::Pink:
-        case VoiceKind::White:
-        case VoiceKind::Brown:
+        case MixForm::Signal:
             addTerms<V>(
                 t, first, frames, sumL, sumR,
                 [&](int i, const V& amplitude, V& left, V& right) __attribute__((always_inline)) {
@@ -131,8 +129,6 @@ __attribute__((always_inline)) inline void addVoice(const MixTrack& t, double fi
                     left = amplitude * noise;
                     right = left;
                 });
-            break;
-        case VoiceKind::None:
             break;
     }
 }
@@ -173,7 +169,7 @@ void referenceFrame(const MixBlock& b, int i, std::int32_t& left, std::int32_t& 
     for (int t = 0; t < b.count; ++t) {
         const MixTrack& track = b.tracks[t];
         VoiceSample& v = voices[t];
-        v.kind = track.kind;
+        v.form = track.form;
         v.amplitude = track.ampBase + track.ampSlope * (b.first + i);
         v.phaseA = track.a[i];
         v.phaseB = track.b != nullptr ? track.b[i] : 0.0;
@@ -269,15 +265,15 @@ double MixGuard(const GuardTerm* terms, int count, const SampleFormat& format) {
     double sizes = 0.0;
     for (int i = 0; i < count; ++i) {
         const GuardTerm& t = terms[i];
-        switch (t.kind) {
-            case VoiceKind::Binaural:
-            case VoiceKind::Tone:
+        switch (t.form) {
+            case MixForm::Ears:
+            case MixForm::Both:
                 sines += t.amplitude * (e + 2 * kUnit);
                 break;
-            case VoiceKind::Isochronic:
+            case MixForm::Pulsed:
                 sines += t.amplitude * (3 * e + 6 * kUnit);
                 break;
-            default:
+            case MixForm::Signal:
                 break;
         }
         sizes += t.amplitude * t.peak;

@@ -15,10 +15,10 @@ constexpr int kMixBlock = 512;
 // One voice over a block. Its amplitude at the block's frame i is
 // ampBase + ampSlope × (first + i), the track's linear interpolation at that position.
 struct MixTrack {
-    VoiceKind kind = VoiceKind::None;
+    MixForm form = MixForm::Both;
     double ampBase = 0.0;
     double ampSlope = 0.0;
-    // Per frame, kMixBlock readable values each: phaseA (or the noise value for a noise)
+    // Per frame, kMixBlock readable values each: phaseA (or the signal of a Signal form)
     // and phaseB, as VoiceSample takes them. Phases lie in [0, 2π].
     const double* a = nullptr;
     const double* b = nullptr;
@@ -39,7 +39,7 @@ struct MixBlock {
 // `amplitude` in size and whose terms (amplitude × gain × sine, or amplitude × noise)
 // stay within `amplitude` × `peak` (peak 1 for tones).
 struct GuardTerm {
-    VoiceKind kind;
+    MixForm form;
     double amplitude;
     double peak;
 };

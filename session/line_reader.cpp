@@ -384,10 +384,9 @@ void LineReader::finish() {
                            "the last one"});
         ++errorCount_;
     }
-    if (lastArrow_) {
-        errors_.push_back({lastArrow_->line, lastArrow_->offset,
-                           "'->' on the last entry: no entry follows for it to change into"});
-        ++errorCount_;
+    if (lastArrow_ && !session_.entries.empty()) {
+        session_.entries.back().arrow = false;
+        session_.idleArrowLine = lastArrow_->line + 1;
     }
     // In line order, and what concerns the whole file after every line.
     const auto key = [](const Error& e) {

@@ -66,7 +66,7 @@ class LineReader {
     bool inBlock_ = false;             // inside an unsupported block, skipped up to its '}'
     std::string seenOptions_;          // the letters of the options given: S, E, F, r
     std::optional<Error> endsOption_;  // where -E or -SE was given
-    std::optional<Error> lastArrow_;   // where the last time line's "->" was
+    std::optional<Error> lastArrow_;   // where the last time line's "->" was, for check's note
     int timeLines_ = 0;                // time lines seen, read or not
     int rate_ = 44100;                 // -r, for the check of each voice
 

@@ -1,5 +1,6 @@
 #include "session/noise.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -73,15 +74,15 @@ void designPink(NoiseShape& shape, int rate) {
     }
 }
 
-// Scales the shape to the RMS level of a full-scale sine, 1/√2. The white input, uniform
-// on [-1, 1), has variance 1/3; the output's variance is that times E = Σ_n h[n]², h the
-// impulse response: h[0] = d + Σ_k A_k and h[n] = Σ_k A_k p_k^n for n >= 1, so
+// Scales the shape to an RMS level of `rms`. The white input, uniform on [-1, 1), has
+// variance 1/3; the output's variance is that times E = Σ_n h[n]², h the impulse response:
+// h[0] = d + Σ_k A_k and h[n] = Σ_k A_k p_k^n for n >= 1, so
 //     E = (d + ΣA)² + Σ_{j,k} A_j A_k Σ_{n>=1} (p_j p_k)^n
 //       = d² + 2 d ΣA + Σ_{j,k} A_j A_k / (1 - p_j p_k).
-// Multiplying d and every A_k by sqrt(3 / (2 E)) makes the variance 1/2. The output can
+// Multiplying d and every A_k by rms × sqrt(3 / E) makes the variance rms². The output can
 // never exceed max|x| Σ_n |h[n]| <= |d| + Σ_k |A_k| / (1 - p_k) in size (the margin covers
-// the rounding of the sections' state).
-void normalise(NoiseShape& shape) {
+// the rounding of the sections' state), nor the hold at 1.
+void normalise(NoiseShape& shape, double rms) {
     const int n = shape.sections;
     double sumA = 0.0;
     double cross = 0.0;
@@ -92,14 +93,14 @@ void normalise(NoiseShape& shape) {
         }
     }
     const double energy = shape.direct * shape.direct + 2.0 * shape.direct * sumA + cross;
-    const double scale = std::sqrt(3.0 / (2.0 * energy));
+    const double scale = rms * std::sqrt(3.0 / energy);
     shape.direct *= scale;
     double bound = std::abs(shape.direct);
     for (int k = 0; k < n; ++k) {
         shape.gain[k] *= scale;
         bound += std::abs(shape.gain[k]) / (1.0 - shape.pole[k]);
     }
-    shape.peak = bound * (1.0 + 1e-9);
+    shape.peak = std::min(bound * (1.0 + 1e-9), 1.0);
 }
 
 // SplitMix64's finaliser: every input bit reaches every output bit.
@@ -114,20 +115,24 @@ std::uint64_t mix(std::uint64_t z) {
 NoiseShape DesignNoise(VoiceKind colour, int rate) {
     NoiseShape shape;
     switch (colour) {
+        // The levels that session files have been written for, measured from the players
+        // people tuned them with, so that a file keeps the balance its author heard.
         case VoiceKind::Pink:
             designPink(shape, rate);
+            normalise(shape, 0.154);
             break;
         case VoiceKind::Brown:
             // One section with its corner at 20 Hz: flat below, 6 dB per octave down above.
             shape.sections = 1;
             shape.pole[0] = cornerPole(20.0, rate);
             shape.gain[0] = 1.0;
+            normalise(shape, 0.0744);
             break;
         default:
-            shape.direct = 1.0;
+            shape.direct = 1.0;  // white: the generator's uniform values as they are
+            shape.peak = 1.0;
             break;
     }
-    normalise(shape);
     return shape;
 }
 
@@ -177,7 +182,8 @@ __attribute__((always_inline)) inline void fillGroups(const NoiseShape& shape, s
             }
             value += (sum[0] + sum[1]) + (sum[2] + sum[3]);
         }
-        out[i] = value;
+        // The hold at ±1 (white never reaches past it; pink and brown all but never).
+        out[i] = value > 1.0 ? 1.0 : value < -1.0 ? -1.0 : value;
     }
     for (int k = 0; k < 4 * Groups; ++k) {
         state[k] = s[k / 4][k % 4];

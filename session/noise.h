@@ -14,7 +14,11 @@ constexpr int kMaxNoiseSections = 12;
 // How white noise is coloured at one sample rate: a sum of one-pole low-pass sections fed
 // with the same white value x,
 //   s_k = pole_k × s_k + gain_k × x,    out = direct × x + (the sum of the s_k)
-// with the gains scaled so that the output's RMS level is 1/√2, a full-scale sine's. The
+// held within [-1, 1], with the gains scaled to the level session files were written for:
+// white is x itself, uniform within ±1 (RMS 0.577); pink has an RMS of 0.154 and brown
+// of 0.0744, so that the hold is all but never reached (6.5 and 13 times the RMS). A voice
+// at amplitude A then never passes A/100 of full scale, and a set whose amplitudes add up
+// to 100 never clips. The
 // sections go in groups of four (unused ones with pole and gain 0); the sum adds the
 // groups lane by lane, g = (s_0..3 + s_4..7) + s_8..11 as far as there are groups, then
 // (g_0 + g_1) + (g_2 + g_3).
@@ -23,7 +27,7 @@ struct NoiseShape {
     double direct = 0.0;
     alignas(32) double pole[kMaxNoiseSections] = {};
     alignas(32) double gain[kMaxNoiseSections] = {};
-    double peak = 0.0;  // no output value is larger in magnitude than this
+    double peak = 0.0;  // no output value is larger in magnitude than this (at most 1)
 };
 
 // The shape of White, Pink or Brown noise at `rate`.

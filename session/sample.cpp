@@ -22,18 +22,18 @@ void ReferenceFrame(const VoiceSample* voices, int count, const SampleFormat& fo
     double sumR = 0.0;
     for (int i = 0; i < count; ++i) {
         const VoiceSample& v = voices[i];
-        switch (v.kind) {
-            case VoiceKind::Binaural:
+        switch (v.form) {
+            case MixForm::Ears:
                 sumL += v.amplitude * std::sin(v.phaseA);
                 sumR += v.amplitude * std::sin(v.phaseB);
                 break;
-            case VoiceKind::Tone: {
+            case MixForm::Both: {
                 const double term = v.amplitude * std::sin(v.phaseA);
                 sumL += term;
                 sumR += term;
                 break;
             }
-            case VoiceKind::Isochronic: {
+            case MixForm::Pulsed: {
                 const double s = std::sin(v.phaseB);
                 const double gain = v.phaseB < kPi ? s * s : 0.0;
                 const double term = (v.amplitude * gain) * std::sin(v.phaseA);
@@ -41,16 +41,12 @@ void ReferenceFrame(const VoiceSample* voices, int count, const SampleFormat& fo
                 sumR += term;
                 break;
             }
-            case VoiceKind::Pink:
-            case VoiceKind::White:
-            case VoiceKind::Brown: {
+            case MixForm::Signal: {
                 const double term = v.amplitude * v.noise;
                 sumL += term;
                 sumR += term;
                 break;
             }
-            case VoiceKind::None:
-                break;
         }
     }
     left = ToSample(sumL, format);

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "engine/poly_sine.h"
-#include "session/session.h"
+#include "session/voice_kind.h"
 
 namespace session {
 
@@ -26,24 +26,20 @@ using tone::kTwoPi;
 
 // One voice at one sample, as the mix takes it.
 struct VoiceSample {
-    VoiceKind kind = VoiceKind::None;
+    MixForm form = MixForm::Both;
     double amplitude = 0.0;  // fraction of full scale
-    double phaseA = 0.0;     // Binaural: the left ear; Tone and Isochronic: the carrier
-    double phaseB = 0.0;     // Binaural: the right ear; Isochronic: the pulse
-    double noise = 0.0;      // Pink, White, Brown: the noise's value at this sample
+    double phaseA = 0.0;     // Ears: the left ear; Both and Pulsed: the carrier
+    double phaseB = 0.0;     // Ears: the right ear; Pulsed: the pulse
+    double noise = 0.0;      // Signal: the signal's value at this sample
 };
 
 // The integer sample of a mixed value: round toward zero of mixed × fullScale, clamped.
 std::int32_t ToSample(double mixed, const SampleFormat& format);
 
 // The reference of what a frame is. For each ear, starting from 0.0 and adding one term
-// per voice in the given (slot) order, left to right:
-//   Binaural    amplitude × sin(phaseA) to the left, amplitude × sin(phaseB) to the right
-//   Tone        amplitude × sin(phaseA) to both
-//   Isochronic  (amplitude × gain) × sin(phaseA) to both, gain = sin(phaseB)² while
-//               phaseB < π and 0 from π to 2π: one smooth pulse in the first half period
-//   noise       amplitude × noise to both
-// with sin the runtime library's, all in double; then each ear's sum goes through ToSample.
+// per voice in the given (slot) order, left to right, as its MixForm says (Signal takes
+// `noise` for its signal), with sin the runtime library's, all in double; then each ear's sum goes
+// through ToSample.
 void ReferenceFrame(const VoiceSample* voices, int count, const SampleFormat& format,
                     std::int32_t& left, std::int32_t& right);
 

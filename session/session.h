@@ -26,6 +26,16 @@ struct Voice {
     int column = 0;  // where it was written on its tone-set's line, for messages
 };
 
+// A voice's values at one instant, as the timeline moves them. Frequencies in hertz;
+// amplitude as a fraction of full scale (0 to 1), after the scaling of a set whose
+// amplitudes add up to more than 100.
+struct VoiceState {
+    double carrier = 0.0;
+    double beat = 0.0;   // Binaural: left = carrier + beat / 2, right = carrier - beat / 2
+    double pulse = 0.0;  // Isochronic
+    double amplitude = 0.0;
+};
+
 constexpr int kMaxVoices = 16;
 
 struct ToneSet {
@@ -39,7 +49,7 @@ struct Entry {
     int set = 0;           // index into Session::sets
     char fadeIn = '-';     // '<' from silence, '-' crossfade, '=' slide
     char fadeOut = '-';    // '>' to silence, '-' crossfade, '=' slide
-    bool arrow = false;    // "->": the whole time to the next entry is the change
+    bool arrow = false;    // "->": the whole time to the next entry is the change, a slide
     bool nextDay = false;  // a clock time earlier than the one before it, so the next day's
     int line = 0;
 };
@@ -52,6 +62,9 @@ struct Session {
     std::optional<int> rate;                // -r
     std::vector<ToneSet> sets;
     std::vector<Entry> entries;  // in time order, at least one
+    // The line of a "->" on the last entry, which changes nothing as nothing follows (real
+    // files end "00:03:01 == off ->"): the entry keeps no arrow and check notes it. 0: none.
+    int idleArrowLine = 0;
 };
 
 }  // namespace session

@@ -6,6 +6,7 @@
 
 #include "session/fast_mix.h"
 #include "session/noise.h"
+#include "session/voice_kind.h"
 
 namespace session {
 namespace {
@@ -27,12 +28,18 @@ Ramp ramp(double from, double to, const Span& span) {
 }
 
 // One phase's move to the next sample: the wrap takes 2π away once, when the phase has
-// reached it.
+// reached it, or adds it once when a negative frequency's step took it below 0. Steps stay
+// below π in size (frequencies below half the rate), so one wrap always brings it back.
+// Backward (some step may be below 0) adds the second test, which the usual path, every
+// frequency above 0, is spared: the phases are the render's longest chain.
+template <bool Backward = true>
 inline double nextPhase(double phase, double step) {
     phase += step;
     // Rare (once a period): laid out so that the usual path takes no jump.
     if (__builtin_expect(phase >= kTwoPi, 0)) {
         phase -= kTwoPi;
+    } else if (Backward && __builtin_expect(phase < 0.0, 0)) {
+        phase += kTwoPi;
     }
     return phase;
 }
@@ -49,16 +56,14 @@ struct VoiceRun {
 // A voice over the current span.
 struct LiveVoice {
     VoiceKind kind = VoiceKind::None;
+    MixForm form = MixForm::Both;
     Ramp amplitude;
-    Ramp frequencyA;  // Binaural: left; Tone, Isochronic: the carrier
-    Ramp frequencyB;  // Binaural: right; Isochronic: the pulse
+    Ramp frequencyA;  // its kind's PhaseRates: a
+    Ramp frequencyB;  // and b
     int phases = 0;   // how many phases it carries: 0 (a noise), 1 or 2
     std::size_t run = 0;
+    bool noise() const { return form == MixForm::Signal; }
 };
-
-bool isNoise(VoiceKind kind) {
-    return kind == VoiceKind::Pink || kind == VoiceKind::White || kind == VoiceKind::Brown;
-}
 
 // One phase over a block: where it is kept, its frequency, and which of a piece's rows of
 // values takes its value before each step.
@@ -73,7 +78,7 @@ struct Chain {
 // k0 is the span position of the first frame; w turns hertz into radians per sample. When
 // no frequency in the group slides, each step is the same all along: with slope 0,
 // base + slope × k is base itself (frequencies are never -0), the value computed once.
-template <int N, bool Store, bool Sliding>
+template <int N, bool Store, bool Sliding, bool Backward>
 void advanceGroup(const Chain* chains, double k0, double w, int frames, double* values) {
     double phase[N];
     Ramp frequency[N];
@@ -95,7 +100,7 @@ void advanceGroup(const Chain* chains, double k0, double w, int frames, double* 
             if constexpr (Sliding) {
                 step[j] = frequency[j].at(k) * w;
             }
-            phase[j] = nextPhase(phase[j], step[j]);
+            phase[j] = nextPhase<Backward>(phase[j], step[j]);
         }
     }
     for (int j = 0; j < N; ++j) {
@@ -106,13 +111,18 @@ void advanceGroup(const Chain* chains, double k0, double w, int frames, double* 
 template <int N, bool Store>
 void advanceGroup(const Chain* chains, double k0, double w, int frames, double* values) {
     bool sliding = false;
+    bool backward = false;  // a frequency moves linearly, so the block's ends bound it
     for (int j = 0; j < N; ++j) {
-        sliding = sliding || chains[j].frequency->slope != 0.0;
+        const Ramp& f = *chains[j].frequency;
+        sliding = sliding || f.slope != 0.0;
+        backward = backward || f.at(k0) < 0.0 || f.at(k0 + frames - 1) < 0.0;
     }
-    if (sliding) {
-        advanceGroup<N, Store, true>(chains, k0, w, frames, values);
+    if (backward) {
+        advanceGroup<N, Store, true, true>(chains, k0, w, frames, values);
+    } else if (sliding) {
+        advanceGroup<N, Store, true, false>(chains, k0, w, frames, values);
     } else {
-        advanceGroup<N, Store, false>(chains, k0, w, frames, values);
+        advanceGroup<N, Store, false, false>(chains, k0, w, frames, values);
     }
 }
 
@@ -141,14 +151,12 @@ void advance(const Chain* chains, int count, double k0, double w, int frames, do
 
 struct Synth::State {
     State(const Timeline& t, std::uint64_t s, const SampleFormat& f, Method m)
-        : timeline(t),
-          seed(s),
-          format(f),
-          method(m),
-          radiansPerHertz(kTwoPi / t.rate),
-          pink(DesignNoise(VoiceKind::Pink, t.rate)),
-          white(DesignNoise(VoiceKind::White, t.rate)),
-          brown(DesignNoise(VoiceKind::Brown, t.rate)) {
+        : timeline(t), seed(s), format(f), method(m), radiansPerHertz(kTwoPi / t.rate) {
+        for (const VoiceKindInfo* kind : VoiceKinds()) {
+            if (kind->mix == MixForm::Signal) {
+                shapes.emplace_back(kind->kind, DesignNoise(kind->kind, t.rate));
+            }
+        }
         restart();
     }
 
@@ -157,9 +165,8 @@ struct Synth::State {
     const SampleFormat format;
     const Method method;
     const double radiansPerHertz;  // 2π / rate: a frequency times this is a phase step
-    const NoiseShape pink;
-    const NoiseShape white;
-    const NoiseShape brown;
+    // The colour of each noise kind at this rate; filled once, as runs point into it.
+    std::vector<std::pair<VoiceKind, NoiseShape>> shapes;
 
     std::int64_t position = 0;
     std::size_t span = 0;  // the span holding `position`; past the last at the end
@@ -189,7 +196,12 @@ struct Synth::State {
     }
 
     const NoiseShape& shapeOf(VoiceKind kind) const {
-        return kind == VoiceKind::Pink ? pink : kind == VoiceKind::Brown ? brown : white;
+        for (const auto& [colour, shape] : shapes) {
+            if (colour == kind) {
+                return shape;
+            }
+        }
+        return shapes.front().second;  // not reached: every Signal kind has its shape
     }
 
     // Lays out the current span's voices, each with the run its track id had in the span
@@ -204,6 +216,7 @@ struct Synth::State {
         std::vector<VoiceRun> next;
         next.reserve(s.tracks.size());
         for (const Track& track : s.tracks) {
+            const VoiceKindInfo& info = KindOf(track.kind);
             auto carried = std::find_if(runs.begin(), runs.end(),
                                         [&](const VoiceRun& r) { return r.id == track.id; });
             if (carried != runs.end()) {
@@ -211,34 +224,22 @@ struct Synth::State {
             } else {
                 VoiceRun fresh;
                 fresh.id = track.id;
-                if (isNoise(track.kind)) {
+                if (info.mix == MixForm::Signal) {
                     fresh.noise = NoiseRun(&shapeOf(track.kind), NoiseKey(seed, track.id));
                 }
                 next.push_back(fresh);
             }
             LiveVoice v;
             v.kind = track.kind;
+            v.form = info.mix;
             v.run = next.size() - 1;
             v.amplitude = ramp(track.from.amplitude, track.to.amplitude, s);
-            switch (track.kind) {
-                case VoiceKind::Binaural:
-                    v.phases = 2;
-                    v.frequencyA = ramp(track.from.carrier + track.from.beat * 0.5,
-                                        track.to.carrier + track.to.beat * 0.5, s);
-                    v.frequencyB = ramp(track.from.carrier - track.from.beat * 0.5,
-                                        track.to.carrier - track.to.beat * 0.5, s);
-                    break;
-                case VoiceKind::Tone:
-                    v.phases = 1;
-                    v.frequencyA = ramp(track.from.carrier, track.to.carrier, s);
-                    break;
-                case VoiceKind::Isochronic:
-                    v.phases = 2;
-                    v.frequencyA = ramp(track.from.carrier, track.to.carrier, s);
-                    v.frequencyB = ramp(track.from.pulse, track.to.pulse, s);
-                    break;
-                default:
-                    break;
+            v.phases = info.phases;
+            if (info.rates != nullptr) {
+                const PhaseRates from = info.rates(track.from);
+                const PhaseRates to = info.rates(track.to);
+                v.frequencyA = ramp(from.a, to.a, s);
+                v.frequencyB = ramp(from.b, to.b, s);
             }
             voices.push_back(v);
         }
@@ -256,10 +257,10 @@ struct Synth::State {
         for (LiveVoice& v : voices) {
             VoiceRun& run = runs[v.run];
             MixTrack t;
-            t.kind = v.kind;
+            t.form = v.form;
             t.ampBase = v.amplitude.base;
             t.ampSlope = v.amplitude.slope;
-            if (isNoise(v.kind)) {
+            if (v.noise()) {
                 noiseRows.push_back(row);
                 rows.emplace_back(row, row);
                 ++row;
@@ -279,8 +280,8 @@ struct Synth::State {
     }
 
     // The fast mix takes a span whose phases stay in [0, 2π]: they start there and every
-    // step is below π (a frequency below half the rate). The steps move linearly, so the
-    // span's two ends bound them.
+    // step is below π in size (a frequency below half the rate), so one wrap either way
+    // keeps them there. The steps move linearly, so the span's two ends bound them.
     void judgeSpan() {
         const Span& s = current();
         const double last = s.end == kEndless ? 0.0 : static_cast<double>(s.end - s.begin - 1);
@@ -294,11 +295,11 @@ struct Synth::State {
                 const double a = frequency[j]->at(0.0) * radiansPerHertz;
                 const double b = frequency[j]->at(last) * radiansPerHertz;
                 const bool inRange = phase[j] >= 0.0 && phase[j] <= kTwoPi;
-                fast = fast && inRange && a >= 0.0 && b >= 0.0 && a < 3.0 && b < 3.0;
+                fast = fast && inRange && std::fabs(a) < 3.0 && std::fabs(b) < 3.0;
             }
             const double amplitude =
                 std::max(std::abs(v.amplitude.at(0.0)), std::abs(v.amplitude.at(last)));
-            terms.push_back({v.kind, amplitude, isNoise(v.kind) ? shapeOf(v.kind).peak : 1.0});
+            terms.push_back({v.form, amplitude, v.noise() ? shapeOf(v.kind).peak : 1.0});
         }
         guard = MixGuard(terms.data(), static_cast<int>(terms.size()), format);
         // Beyond half a unit the guard would no longer tell one whole number from the next.
@@ -316,7 +317,7 @@ struct Synth::State {
         }
         std::size_t n = 0;
         for (const LiveVoice& v : voices) {
-            if (isNoise(v.kind)) {
+            if (v.noise()) {
                 NoiseRun& noise = runs[v.run].noise;
                 if (values != nullptr) {
                     noise.Fill(values + noiseRows[n++] * kMixBlock, frames);
@@ -336,11 +337,11 @@ struct Synth::State {
                 const LiveVoice& v = voices[j];
                 VoiceRun& run = runs[v.run];
                 VoiceSample& s = samples[j];
-                s.kind = v.kind;
+                s.form = v.form;
                 s.amplitude = v.amplitude.at(k);
                 s.phaseA = run.phaseA;
                 s.phaseB = run.phaseB;
-                s.noise = isNoise(v.kind) ? run.noise.Next() : 0.0;
+                s.noise = v.noise() ? run.noise.Next() : 0.0;
                 if (v.phases >= 1) {
                     run.phaseA = nextPhase(run.phaseA, v.frequencyA.at(k) * radiansPerHertz);
                 }

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "session/clock.h"
+#include "session/voice_kind.h"
+
 namespace session {
 namespace {
 
@@ -11,23 +14,20 @@ namespace {
 // middle of [t - h, t] is t - h/2). Only the final step to samples rounds.
 using Quarters = std::int64_t;
 
-// The nearest sample, halves up: floor(q × rate / 4000 + 1/2). The reader keeps times
-// below 1000 days (3.5e11 quarters), so at 192000 Hz the product stays below 7e16.
-std::int64_t toSample(Quarters q, int rate) {
-    return (q * rate + 2000) / 4000;
-}
-
 struct Window {
     Quarters begin;
     Quarters end;
     Change kind;
 };
 
+// A "->" asks to slide on behalf of both entries, with or without "==" (real files rely
+// on it); asking for silence on either side still wins.
 Change changeKind(const Entry& from, const Entry& to) {
     if (from.fadeOut == '>' || to.fadeIn == '<') {
         return Change::Silence;
     }
-    return from.fadeOut == '=' && to.fadeIn == '=' ? Change::Slide : Change::Crossfade;
+    const bool slide = from.arrow || (from.fadeOut == '=' && to.fadeIn == '=');
+    return slide ? Change::Slide : Change::Crossfade;
 }
 
 // The change from entry i to entry i + 1 lies between the middles of the periods around
@@ -50,10 +50,6 @@ Window window(const Session& s, std::size_t i) {
     return {at - half, at + half, kind};
 }
 
-VoiceState stateOf(const Voice& v, double scale) {
-    return {v.carrier, v.beat, v.pulse, v.amplitude / 100 * scale};
-}
-
 VoiceState silent(VoiceState state) {
     state.amplitude = 0;
     return state;
@@ -61,11 +57,10 @@ VoiceState silent(VoiceState state) {
 
 // Whether the voice in a slot goes on as the same track through the change.
 bool continues(const Voice& a, const Voice& b, Change kind) {
-    if (a.kind != b.kind || a.kind == VoiceKind::None) {
+    if (SoundingKind(a.kind) != SoundingKind(b.kind) || a.kind == VoiceKind::None) {
         return false;
     }
-    return kind == Change::Slide ||
-           (a.carrier == b.carrier && a.beat == b.beat && a.pulse == b.pulse);
+    return kind == Change::Slide || SameValues(a, b);
 }
 
 class Builder {
@@ -107,7 +102,9 @@ class Builder {
 
   private:
     // -1 stands for the end of a session that plays on without end.
-    std::int64_t sample(Quarters q) const { return q < 0 ? kEndless : toSample(q, t_.rate); }
+    std::int64_t sample(Quarters q) const {
+        return q < 0 ? kEndless : FramesOfQuarterMs(q, t_.rate);
+    }
 
     void addSpan(Quarters from, Quarters to, std::vector<Track> tracks) {
         const std::int64_t begin = sample(from);
@@ -136,8 +133,8 @@ class Builder {
         const auto& vs = voices(set);
         for (std::size_t k = 0; k < vs.size(); ++k) {
             if (vs[k].kind != VoiceKind::None) {
-                const VoiceState state = stateOf(vs[k], scale(set));
-                tracks.push_back({ids_[k], vs[k].kind, state, state});
+                const VoiceState state = StateOf(vs[k], scale(set));
+                tracks.push_back({ids_[k], SoundingKind(vs[k].kind), state, state});
             }
         }
         addSpan(from, to, std::move(tracks));
@@ -154,20 +151,20 @@ class Builder {
         for (std::size_t k = 0; k < slots; ++k) {
             const Voice& a = k < olds.size() ? olds[k] : none;
             const Voice& b = k < news.size() ? news[k] : none;
-            const VoiceState was = stateOf(a, scale(fromSet));
-            const VoiceState will = stateOf(b, scale(toSet));
+            const VoiceState was = StateOf(a, scale(fromSet));
+            const VoiceState will = StateOf(b, scale(toSet));
             if (w.kind != Change::Silence && continues(a, b, w.kind)) {
                 ids[k] = ids_[k];
-                tracks.push_back({ids_[k], a.kind, was, will});
+                tracks.push_back({ids_[k], SoundingKind(a.kind), was, will});
                 continue;
             }
             if (a.kind != VoiceKind::None) {
-                tracks.push_back({ids_[k], a.kind, was, silent(was)});
+                tracks.push_back({ids_[k], SoundingKind(a.kind), was, silent(was)});
             }
             if (b.kind != VoiceKind::None) {
                 ids[k] = nextId_++;
                 auto& into = w.kind == Change::Silence ? afterwards : tracks;
-                into.push_back({ids[k], b.kind, silent(will), will});
+                into.push_back({ids[k], SoundingKind(b.kind), silent(will), will});
             }
         }
         if (w.kind == Change::Silence) {

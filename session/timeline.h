@@ -14,15 +14,6 @@ namespace session {
 // The end of a session that plays on without end.
 constexpr std::int64_t kEndless = std::numeric_limits<std::int64_t>::max();
 
-// A voice at one instant. Frequencies in hertz; amplitude as a fraction of full scale
-// (0 to 1), after the scaling of a set whose amplitudes add up to more than 100.
-struct VoiceState {
-    double carrier = 0.0;
-    double beat = 0.0;   // Binaural: left = carrier + beat / 2, right = carrier - beat / 2
-    double pulse = 0.0;  // Isochronic
-    double amplitude = 0.0;
-};
-
 // One voice over one span. Every parameter moves linearly with the sample index from
 // `from` at the span's first sample to `to` at its end (the first sample after it):
 // at sample n, value = from + (to - from) * (n - begin) / (end - begin). In an endless

@@ -1,17 +1,56 @@
 #include "session/voice_text.h"
 
-#include <array>
-#include <cmath>
+#include <cstring>
+#include <vector>
 
 #include "session/decimal.h"
 #include "session/source_text.h"
+#include "session/voice_kind.h"
 #include "session/word_cursor.h"
 
 namespace session {
 namespace {
 
-constexpr const char* kExpected =
-    "expected a voice: -, C+B/A, C-B/A, C/A, C@P/A, pink/A, white/A or brown/A";
+// "a, b or c".
+std::string orList(const std::vector<std::string>& items) {
+    std::string out;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        out += (i == 0 ? "" : i + 1 == items.size() ? " or " : ", ") + items[i];
+    }
+    return out;
+}
+
+// "expected a voice: -, C+B/A, ... or brown/A", from the kinds' own forms.
+std::string expected() {
+    std::vector<std::string> forms{"-"};
+    for (const VoiceKindInfo* kind : VoiceKinds()) {
+        forms.emplace_back(kind->forms);
+    }
+    return "expected a voice: " + orList(forms);
+}
+
+const VoiceKindInfo* kindOfSign(char sign) {
+    for (const VoiceKindInfo* kind : VoiceKinds()) {
+        if (sign != '\0' && kind->signs != nullptr && std::strchr(kind->signs, sign) != nullptr) {
+            return kind;
+        }
+    }
+    return nullptr;
+}
+
+// "'+', '-', '@' or '/'": the signs that carry a second value, then the plain '/'.
+std::string signList() {
+    std::vector<std::string> signs;
+    for (const bool second : {true, false}) {
+        for (const VoiceKindInfo* kind : VoiceKinds()) {
+            for (const char* sign = kind->signs;
+                 sign != nullptr && *sign != '\0' && (kind->take != nullptr) == second; ++sign) {
+                signs.push_back(std::string("'") + *sign + "'");
+            }
+        }
+    }
+    return orList(signs);
+}
 
 bool isLetter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
@@ -81,60 +120,48 @@ struct Cursor : WordCursor<VoiceRead> {
         return true;
     }
 
-    bool noise() {
+    bool named() {
         std::size_t end = 0;
         while (end < word.size() && isLetter(word[end])) {
             ++end;
         }
         const std::string_view name = word.substr(0, end);
-        static constexpr std::array<std::pair<std::string_view, VoiceKind>, 3> kNoises{
-            {{"pink", VoiceKind::Pink}, {"white", VoiceKind::White}, {"brown", VoiceKind::Brown}}};
-        for (const auto& [text, kind] : kNoises) {
-            if (name == text) {
-                result.voice.kind = kind;
+        for (const VoiceKindInfo* kind : VoiceKinds()) {
+            if (kind->word != nullptr && name == kind->word) {
+                result.voice.kind = kind->kind;
                 at = end;
                 return amplitude(Quoted(name));
             }
         }
-        return fail(0, kExpected);
+        return fail(0, expected());
     }
 
-    bool tone() {
+    bool carried() {
         Voice& v = result.voice;
+        // A carrier of 0 is allowed: "0+0/0" is how real files leave a slot empty.
         if (!number(v.carrier)) {
             return false;
         }
-        if (v.carrier <= 0) {
-            return fail(0, "a carrier must be above 0 Hz");
-        }
         const char sign = at < word.size() ? word[at] : '\0';
-        if (sign == '+' || sign == '-' || sign == '@') {
-            ++at;
-            const std::size_t start = at;
-            if (!number(sign == '@' ? v.pulse : v.beat)) {
-                return false;
-            }
-            if (sign == '@') {
-                v.kind = VoiceKind::Isochronic;
-                if (v.pulse <= 0) {
-                    return fail(start, "a pulse rate must be above 0");
-                }
-                return amplitude("the pulse rate");
-            }
-            v.kind = VoiceKind::Binaural;
-            v.beat = sign == '-' ? -v.beat : v.beat;
-            if (v.carrier - std::fabs(v.beat) / 2 <= 0) {
-                return fail(start, "the beat takes the lower ear to " +
-                                       FormatDecimal(v.carrier - std::fabs(v.beat) / 2) +
-                                       " Hz: it must stay above 0 Hz");
-            }
-            return amplitude("the beat");
+        const VoiceKindInfo* kind = kindOfSign(sign);
+        if (kind == nullptr) {
+            return fail(at, "expected " + signList() + " after the carrier");
         }
-        if (sign != '/') {
-            return fail(at, "expected '+', '-', '@' or '/' after the carrier");
+        v.kind = kind->kind;
+        if (kind->take == nullptr) {
+            return amplitude(kind->after);  // the sign was the '/' of the amplitude
         }
-        v.kind = VoiceKind::Tone;
-        return amplitude("the carrier");
+        ++at;
+        const std::size_t start = at;
+        double value = 0;
+        if (!number(value)) {
+            return false;
+        }
+        kind->take(v, sign, value);
+        if (const std::string error = kind->check ? kind->check(v) : ""; !error.empty()) {
+            return fail(start, error);
+        }
+        return amplitude(kind->after);
     }
 };
 
@@ -150,11 +177,11 @@ VoiceRead ReadVoice(std::string_view word) {
     } else if (word[0] == '-') {
         cursor.fail(0, "numbers are never negative ('-' alone leaves a slot empty)");
     } else if (isLetter(word[0])) {
-        cursor.noise();
+        cursor.named();
     } else if (isDigit(word[0]) || word[0] == '.') {
-        cursor.tone();
+        cursor.carried();
     } else {
-        cursor.fail(0, kExpected);
+        cursor.fail(0, expected());
     }
     return cursor.result;
 }

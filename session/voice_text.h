@@ -16,7 +16,8 @@ struct VoiceRead {
 };
 
 // Reads one blank-separated word. What holds at any sample rate is checked here (numbers,
-// amplitude, frequencies above 0); the limit of half the rate is session/rate_check.h's.
+// amplitude, a pulse above 0); the limit of half the rate is session/rate_check.h's. An
+// ear's frequency may be 0 (silence) or negative (the sine running backwards).
 VoiceRead ReadVoice(std::string_view word);
 
 }  // namespace session

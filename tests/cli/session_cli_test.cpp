@@ -195,7 +195,7 @@ TEST_F(SessionCli, CheckPrintsTheTimelineOfTheExample) {
          {"Thirty minutes from alpha down to theta and back\n", "\n00:15:00 - 00:25:00  deep\n",
           "     2  binaural     left 203 Hz, right 197 Hz",
           "    then slide to deep, 00:10:00 - 00:15:00\n",
-          "    then crossfade to off, 00:29:00 - 00:30:00\n", "\n00:30:00  end\n"}) {
+          "    then slide to off, 00:29:00 - 00:30:00\n", "\n00:30:00  end\n"}) {
         EXPECT_TRUE(r.out.contains(line)) << line << "\nin:\n" << r.out.toStdString();
     }
     // A clock time that goes back is the next day, and check says so at its line.

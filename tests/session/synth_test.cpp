@@ -6,6 +6,7 @@
 #include <complex>
 #include <vector>
 
+#include "session/reader.h"
 #include "session/sample.h"
 #include "session/synth.h"
 
@@ -54,23 +55,35 @@ TEST(ReferenceFrame, AddsScalesTruncatesAndClampsEachEar) {
         std::vector<VoiceSample> voices;
     } rows[] = {
         // 0.5 × sin(π/6) × 32767 = 8191.75 → 8191; 0.5 × sin(π/2) × 32767 = 16383.5 → 16383
-        {"binaural", kPcm16, 8191, 16383, {{Binaural, 0.5, kPi / 6, half, 0}}},
+        {"binaural", kPcm16, 8191, 16383, {{MixForm::Ears, 0.5, kPi / 6, half, 0}}},
         // a tone at its peak is exactly full scale; below zero it truncates toward zero:
         // 0.5 × sin(-π/6) × 32767 = -8191.75 → -8191
-        {"tone", kPcm16, 32767, 32767, {{Tone, 1.0, half, 0, 0}}},
-        {"tone below", kPcm16, -8191, -8191, {{Tone, 0.5, -kPi / 6, 0, 0}}},
+        {"tone", kPcm16, 32767, 32767, {{MixForm::Both, 1.0, half, 0, 0}}},
+        {"tone below", kPcm16, -8191, -8191, {{MixForm::Both, 0.5, -kPi / 6, 0, 0}}},
         // pulse phase π/4: gain sin² = 0.5; 0.8 × 0.5 × sin(π/2) × 32767 = 13106.8
-        {"pulse on", kPcm16, 13106, 13106, {{Isochronic, 0.8, half, kPi / 4, 0}}},
+        {"pulse on", kPcm16, 13106, 13106, {{MixForm::Pulsed, 0.8, half, kPi / 4, 0}}},
         // from π on, the pulse is off: gain 0
-        {"pulse off", kPcm16, 0, 0, {{Isochronic, 0.8, half, 1.25 * kPi, 0}}},
+        {"pulse off", kPcm16, 0, 0, {{MixForm::Pulsed, 0.8, half, 1.25 * kPi, 0}}},
         // 0.5 × -0.3 × 32767 = -4915.05 → -4915
-        {"noise", kPcm16, -4915, -4915, {{Pink, 0.5, 0, 0, -0.3}}},
+        {"noise", kPcm16, -4915, -4915, {{MixForm::Signal, 0.5, 0, 0, -0.3}}},
         // 2 × full scale clamps to the largest sample, -2 × to the smallest
-        {"clamped", kPcm16, 32767, 0, {{Tone, 1, half, 0, 0}, {Binaural, 1, half, -half, 0}}},
-        {"clamped low", kPcm16, -32768, -32768, {{Tone, 1, -half, 0, 0}, {Tone, 1, -half, 0, 0}}},
+        {"clamped",
+         kPcm16,
+         32767,
+         0,
+         {{MixForm::Both, 1, half, 0, 0}, {MixForm::Ears, 1, half, -half, 0}}},
+        {"clamped low",
+         kPcm16,
+         -32768,
+         -32768,
+         {{MixForm::Both, 1, -half, 0, 0}, {MixForm::Both, 1, -half, 0, 0}}},
         // 0.5 × 8388607 = 4194303.5 → 4194303; 2 × full scale → 8388607
-        {"24-bit", kPcm24, 4194303, 4194303, {{Tone, 0.5, half, 0, 0}}},
-        {"24-bit clamped", kPcm24, 8388607, 8388607, {{White, 1, 0, 0, 1}, {White, 1, 0, 0, 1}}},
+        {"24-bit", kPcm24, 4194303, 4194303, {{MixForm::Both, 0.5, half, 0, 0}}},
+        {"24-bit clamped",
+         kPcm24,
+         8388607,
+         8388607,
+         {{MixForm::Signal, 1, 0, 0, 1}, {MixForm::Signal, 1, 0, 0, 1}}},
     };
     for (const Row& r : rows) {
         std::int32_t left = 1;
@@ -168,16 +181,18 @@ double powerAt(const std::vector<double>& x, int rate, int hz) {
     return total;
 }
 
-TEST(Noise, EachColourHasTheLevelOfASineAndItsSlope) {
-    // At a quarter of full scale the RMS level is that of a sine: 0.25 / √2 × 32767 =
-    // 5792.6. Two octaves apart the power falls by 0 (white), 6 (pink) or 12 dB (brown).
+TEST(Noise, EachColourHasItsLevelAndSlope) {
+    // At a quarter of full scale the RMS level is 0.25 × 32767 × 0.577 (white, uniform
+    // within ±1: 1/√3) = 4729.6, × 0.154 (pink) = 1261.5, × 0.0744 (brown) = 609.5.
+    // Two octaves apart the power falls by 0 (white), 6 (pink) or 12 dB (brown).
     // 42 s give about 1900 independent band estimates each: 0.1 dB of spread, and the
     // filters follow their slopes to within 0.1 dB between 300 Hz and 4.8 kHz.
     const int rate = 44100;
     const struct {
         VoiceKind colour;
+        double rms;
         double dbPerTwoOctaves;
-    } colours[] = {{White, 0}, {Pink, -6}, {Brown, -12}};
+    } colours[] = {{White, 4729.6, 0}, {Pink, 1261.5, -6}, {Brown, 609.5, -12}};
     for (const auto& c : colours) {
         const std::int64_t frames = 42LL * rate;
         const Timeline t = single(rate, frames, {steady(1, c.colour, {0, 0, 0, 0.25})});
@@ -186,12 +201,47 @@ TEST(Noise, EachColourHasTheLevelOfASineAndItsSlope) {
         for (double v : x) {
             sum += v * v;
         }
-        EXPECT_NEAR(std::sqrt(sum / x.size()), 5792.6, 0.03 * 5792.6);
+        EXPECT_NEAR(std::sqrt(sum / x.size()), c.rms, 0.03 * c.rms);
         const double p300 = powerAt(x, rate, 300);
         const double p1200 = powerAt(x, rate, 1200);
         const double p4800 = powerAt(x, rate, 4800);
         EXPECT_NEAR(10 * std::log10(p1200 / p300), c.dbPerTwoOctaves, 0.5);
         EXPECT_NEAR(10 * std::log10(p4800 / p1200), c.dbPerTwoOctaves, 0.5);
+    }
+}
+
+// An ear may be 0 Hz (silence) or below 0 (its sine running backwards). At 8000 Hz an ear of
+// ±2000 Hz steps its phase by ±π/2: 0, π/2, π, 3π/2 forwards, 0, 3π/2, π, π/2 backwards,
+// and 0.5 × ±1 × 32767 = ±16383.5 truncates to ±16383; sin π is about 1e-16, which is 0.
+TEST(Synth, AnEarAtZeroIsSilentAndANegativeOneRunsBackwards) {
+    const struct {
+        const char* voices;
+        Samples frames;  // the first four frames (left, right), then again
+    } rows[] = {{"0+4000/50", {0, 0, 16383, -16383, 0, 0, -16383, 16383}},
+                {"0-4000/50", {0, 0, -16383, 16383, 0, 0, 16383, -16383}},
+                {"0+0/0 0/50", {0, 0, 0, 0, 0, 0, 0, 0}}};
+    for (const auto& r : rows) {
+        const auto read = ReadTones(r.voices);
+        ASSERT_TRUE(read.session) << read.errors.at(0);
+        const Timeline t = BuildTimeline(*read.session, 8000);
+        for (const auto method : {Synth::Method::Fast, Synth::Method::Plain}) {
+            const Samples got = render(t, 8000, kPcm16, method);
+            for (std::size_t i = 0; i < got.size(); ++i) {
+                ASSERT_EQ(got[i], r.frames[i % 8]) << r.voices << " at " << i;
+            }
+        }
+    }
+}
+
+// At these levels no voice passes A/100 of full scale, so sets whose amplitudes add up to
+// 100 never reach the clamp at -32768 (a full-scale sum is -32767).
+TEST(Noise, ASetWhoseAmplitudesAddUpTo100NeverClips) {
+    for (const char* set :
+         {"white/100", "pink/50 brown/50", "white/40 pink/30 brown/20 200+10/10"}) {
+        const auto read = ReadTones(set);
+        ASSERT_TRUE(read.session);
+        const Samples s = render(BuildTimeline(*read.session, 44100), 20 * 44100);
+        EXPECT_GE(*std::min_element(s.begin(), s.end()), -32767) << set;
     }
 }
 

@@ -5,6 +5,8 @@
 
 #include <sstream>
 
+#include "session/clock.h"
+#include "session/describe.h"
 #include "session/reader.h"
 
 namespace {
@@ -47,13 +49,18 @@ TEST(Timeline, SpansTracksAndLevels) {
         {"shortened", "a: - 100/50\nb: 200/40\n0:00 a\n0:01 b\n0:01:20 a\n", 8000,
          "[0,400000) #0 0.5>0.5; [400000,560000) #1 0>0.4 #0 0.5>0; "
          "[560000,720000) #1 0.4>0 #2 0>0.5; [720000,inf) #2 0.5>0.5"},
-        // "->": the first period is the change, [0, 10] s. The session ends (-E) at 20 s, so
-        // the change into the last entry ends there: [15, 20] s. The pink noise keeps its
-        // track and moves to its new level; 100 Hz and 150 Hz cross over.
+        // "->": the first period is the change, [0, 10] s, and a slide without "==": the
+        // pink noise moves to its new level, 100 Hz slides to 150 Hz. The session ends (-E)
+        // at 20 s, so the change into the last entry, a crossfade, ends there: [15, 20] s.
+        // With '<' on the next entry, or '>' on the arrow's own, "->" fades through silence.
         {"arrow and end",
          "-E\na: pink/20 100/50\nb: pink/40 150/50\n0:00 a ->\n0:00:10 b\n0:00:20 a\n", 44100,
-         "[0,441000) #0 0.2>0.4 #1 0.5>0 #2 0>0.5; [441000,661500) #0 0.4>0.4 #2 0.5>0.5; "
-         "[661500,882000) #0 0.4>0.2 #2 0.5>0 #3 0>0.5"},
+         "[0,441000) #0 0.2>0.4 #1 0.5>0.5 c100>150 b0>0; [441000,661500) #0 0.4>0.4 #1 0.5>0.5; "
+         "[661500,882000) #0 0.4>0.2 #1 0.5>0 #2 0>0.5"},
+        {"arrow to silence", "a: 100/50\nb: 150/50\n0:00 a ->\n0:00:10 <- b\n", 8000,
+         "[0,40000) #0 0.5>0; [40000,80000) #1 0>0.5; [80000,inf) #1 0.5>0.5"},
+        {"arrow from silence", "a: 100/50\nb: 150/50\n0:00 -> a ->\n0:00:10 b\n", 8000,
+         "[0,40000) #0 0.5>0; [40000,80000) #1 0>0.5; [80000,inf) #1 0.5>0.5"},
         // "-=" then "=>": a slide over [30, 90] s, binaural to binaural (200+10 to 220-4), pink
         // to white crossfading; then '>' asks for silence: over [90, 150] s the old set is
         // gone by 120 s and the new one comes in from there, every voice a new track.
@@ -78,6 +85,23 @@ TEST(Timeline, SpansTracksAndLevels) {
          "[0,418928) #0 0.01>0.01; [418928,463072) #0 0.01>0 #1 0>0.01; [463072,inf) #1 0.01>0.01"},
         {"-F 10", "-F 10\na: 1/1\nb: 2/1\n0:00 a\n0:00:10 b\n", 44100,
          "[0,440780) #0 0.01>0.01; [440780,441221) #0 0.01>0 #1 0>0.01; [441221,inf) #1 0.01>0.01"},
+        // "200/50" is "200+0/40" at another level: one track that moves, never a fade out
+        // and in again; and a slide from it to 210+10 moves one track's beat from 0.
+        {"C/A is C+0/A", "a: 200/50\nb: 200+0/40\n0:00 a\n0:01 b\n0:02 a\n", 8000,
+         "[0,240000) #0 0.5>0.5; [240000,720000) #0 0.5>0.4; [720000,1200000) #0 0.4>0.5; "
+         "[1200000,inf) #0 0.5>0.5"},
+        {"C/A slides", "a: 200/50\nc: 210+10/50\n0:00 == a ->\n0:00:10 == c\n", 8000,
+         "[0,80000) #0 0.5>0.5 c200>210 b0>10; [80000,inf) #0 0.5>0.5"},
+        // "->" on the last entry changes nothing: the change into it is an ordinary one of
+        // an endless session, [30, 90] s, limited only by the period before.
+        {"last arrow", "a: 100/10\nb: pink/10\n0:00 a\n0:01 b ->\n", 8000,
+         "[0,240000) #0 0.1>0.1; [240000,720000) #0 0.1>0 #1 0>0.1; [720000,inf) #1 0.1>0.1"},
+        // Before an entry with "->" only the period before limits the window: [30, 60] s,
+        // though the 10 s after would allow 5 s; then that whole period is the change.
+        {"into an arrow", "a: 100/10\nb: pink/10\nc: white/10\n0:00 a\n0:01 b ->\n0:01:10 c\n",
+         8000,
+         "[0,240000) #0 0.1>0.1; [240000,480000) #0 0.1>0 #1 0>0.1; [480000,560000) #1 0.1>0 "
+         "#2 0>0.1; [560000,inf) #2 0.1>0.1"},
         // 80 + 50 = 130: both scaled by 100/130.
         {"scaled", "a: 100/80 200/50\nNOW a\n", 44100,
          "[0,inf) #0 0.615385>0.615385 #1 0.384615>0.384615"},
@@ -103,14 +127,49 @@ TEST(Timeline, TheExampleSession) {
                 << ' ' << p.changeBegin << ' ' << p.changeEnd << "; ";
     }
     EXPECT_EQ(periods.str(),
-              "0 0 661500 1 0 661500; 1 661500 26460000 1 25137000 26460000; "
+              "0 0 661500 2 0 661500; 1 661500 26460000 1 25137000 26460000; "
               "2 26460000 39690000 2 26460000 39690000; 3 39690000 66150000 2 64827000 66150000; "
-              "4 66150000 76734000 2 66150000 76734000; 5 76734000 79380000 1 76734000 79380000; ");
+              "4 66150000 76734000 2 66150000 76734000; 5 76734000 79380000 2 76734000 79380000; ");
     EXPECT_EQ(t.end, 79380000);
     // The pink noise is one track from the first sample to the last.
     for (const auto& span : t.spans) {
         EXPECT_EQ(span.tracks.at(0).id, 0);
     }
+}
+
+// Frames back to the last whole millisecond reached, in each style the commands show.
+TEST(Clock, MillisecondsRoundDownAndShowInEachStyle) {
+    using session::ClockStyle;
+    // 45 frames at 44100 Hz = 1.0204 ms -> 1; 44099 = 999.98 ms -> 999 (the rows of
+    // SpansTracksAndLevels hold the rounding to frames, halves up).
+    EXPECT_EQ(session::MsOfFrames(45, 44100), 1);
+    EXPECT_EQ(session::MsOfFrames(44099, 44100), 999);
+    const struct {
+        std::int64_t ms;
+        ClockStyle style;
+        const char* text;
+    } rows[] = {{245250, ClockStyle::Listing, "00:04:05.250"},
+                {245000, ClockStyle::Listing, "00:04:05"},
+                {245999, ClockStyle::Running, "0:04:05"},
+                {245000, ClockStyle::Exact, "0:04:05.000"},
+                {100 * 3600000LL, ClockStyle::Running, "100:00:00"}};
+    for (const auto& r : rows) {
+        EXPECT_EQ(session::FormatClock(r.ms, r.style), r.text);
+    }
+    // The command line's h:mm:ss: any hours up to the bound, two-digit minutes and seconds.
+    EXPECT_EQ(session::ReadClock("24000:1:02"), 24000 * 3600000LL + 62000);
+    for (const char* bad : {"24001:00:00", "1:2", "1:60:00", "1:00:100", "1:0a:00", ":00:00"}) {
+        EXPECT_FALSE(session::ReadClock(bad)) << bad;
+    }
+}
+
+TEST(Describe, NotesAnArrowOnTheLastEntry) {
+    const auto read =
+        session::ReadSessionText("-SE\na: 100/10\noff: -\n0:00 a\n0:01 off ->\n", "t");
+    ASSERT_TRUE(read.session);
+    EXPECT_NE(session::Describe(*read.session, session::BuildTimeline(*read.session, 8000))
+                  .find("  line 5: '->' on the last entry changes nothing: no entry follows it\n"),
+              std::string::npos);
 }
 
 }  // namespace
