@@ -4,6 +4,7 @@
 
 #include "cli/option_values.h"
 #include "engine/tone.h"
+#include "session/clock.h"
 #include "session/decimal.h"
 
 namespace cli {
@@ -111,7 +112,7 @@ CommandTable play() {
             {"--from", "T", "a time as hh:mm:ss",
              "starts the session at T (hh:mm:ss) from its beginning", kSessions,
              [](const std::string& v, CommandLine& l) {
-                 const auto ms = ParseClock(v);
+                 const auto ms = session::ReadClock(v);
                  l.sessionPlay.fromMs = ms.value_or(0);
                  return ms.has_value();
              }},
@@ -162,7 +163,7 @@ CommandTable render() {
              "with silence; needed when it plays without end",
              kSessions,
              [](const std::string& v, CommandLine& l) {
-                 const auto ms = ParseClock(v);
+                 const auto ms = session::ReadClock(v);
                  if (ms && *ms > 0) {
                      l.sessionRender.lengthMs = *ms;
                  }

@@ -20,23 +20,6 @@ std::optional<long> ParseTenths(const std::string& text) {
     return static_cast<long>(*units * 10 + *tenth);
 }
 
-std::optional<std::int64_t> ParseClock(const std::string& text) {
-    const auto first = text.find(':');
-    const auto second = first == std::string::npos ? first : text.find(':', first + 1);
-    if (second == std::string::npos) {
-        return std::nullopt;
-    }
-    const std::string mm = text.substr(first + 1, second - first - 1);
-    const std::string ss = text.substr(second + 1);
-    const auto hours = session::ReadWholeNumber(text.substr(0, first), 24000);
-    const auto minutes = mm.size() <= 2 ? session::ReadWholeNumber(mm, 59) : std::nullopt;
-    const auto seconds = ss.size() <= 2 ? session::ReadWholeNumber(ss, 59) : std::nullopt;
-    if (!hours || !minutes || !seconds) {
-        return std::nullopt;
-    }
-    return static_cast<std::int64_t>(((*hours * 60 + *minutes) * 60 + *seconds) * 1000);
-}
-
 std::string Shown(const std::string& text) {
     return session::Printable(session::Quoted(text));
 }

@@ -12,10 +12,6 @@ namespace cli {
 // is not a plain non-negative decimal, or that is not a whole number of tenths.
 std::optional<long> ParseTenths(const std::string& text);
 
-// "h:mm:ss" as milliseconds: hours any number of digits up to 24000 (1000 days, past any
-// session), minutes and seconds one or two digits, 0 to 59.
-std::optional<std::int64_t> ParseClock(const std::string& text);
-
 // A word the user typed, as an error message repeats it: quoted, shown printable, and cut
 // short after 40 bytes, so that the message stays one line and cannot drive the terminal.
 std::string Shown(const std::string& text);

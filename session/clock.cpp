@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "session/decimal.h"
+
 namespace session {
 
 int RateInUse(const Session& session, std::optional<int> asked) {
@@ -44,20 +46,11 @@ namespace {
 
 // Digits only, at most `maxDigits` of them (0: any number), and no more than `max`.
 std::optional<std::int64_t> whole(std::string_view text, std::size_t maxDigits, std::int64_t max) {
-    if (text.empty() || (maxDigits != 0 && text.size() > maxDigits)) {
+    if (maxDigits != 0 && text.size() > maxDigits) {
         return std::nullopt;
     }
-    std::int64_t value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') {
-            return std::nullopt;
-        }
-        value = value * 10 + (c - '0');
-        if (value > max) {
-            return std::nullopt;  // checked at each digit, so no length can overflow
-        }
-    }
-    return value;
+    const auto value = ReadWholeNumber(text, static_cast<std::uint64_t>(max));
+    return value ? std::optional<std::int64_t>(static_cast<std::int64_t>(*value)) : std::nullopt;
 }
 
 }  // namespace
