@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # make run   installs what is missing, builds and starts Tovin
 # make test  installs what is missing, builds and runs every test
 # make fuzz  fuzzes tovin-cli's option reader with libFuzzer for FUZZ_SECONDS

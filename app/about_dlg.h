@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The About box: name and version, copyright, and a line that beeps and opens the home
 // page when clicked.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application: sets the colours of every dialog and message box, runs the main window
 // modally and ends when it ends. It also carries the About command of the main window's
 // menu and the help request.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up timing for bench/window_start.sh. With TOVIN_REPORT_FIRST_PAINT set in the
 // environment the program writes one line to standard error once its first window has
 // been painted and handed to the display:

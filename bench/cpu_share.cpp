@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs programs side by side, each to its end, and prints the CPU time each one used (user
 // plus system, every thread, start-up included, as the kernel accounts it at exit) as a
 // share of one core over its own wall time, and the first one's share as a ratio of each

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Prints how long one FillBlock takes (median of many) beside the time the block lasts
 // when played (16384 frames at 44100 Hz, 371.5 ms).
 #include <QCoreApplication>

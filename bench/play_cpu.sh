@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # CPU share of `tovin-cli play` at real-time pace, beside sox's `play` of a 142/150 Hz sine
 # pair in the same run: a PulseAudio server with a null sink stands in for the desktop's
 # sound server, and ALSA's default device takes all of them to it. sox plays twice over:

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by the benchmark scripts. Other work on the same cores would be measured along
 # with ours: wait_for_quiet waits until the 1-minute load average is below
 # BENCH_MAX_LOAD (1.0 unless set), then prints the load the measurement starts at.

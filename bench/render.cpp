@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The WAV render three ways, timed in one run: (a) `tovin-cli render`, (b) the plain loop
 // (the runtime library's sin for every sample, block after block, each written out) making
 // the same file, and (c) sox synthesising the same length of a 142/150 Hz sine pair.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The WAV render against the plain loop and sox (bench_render), once the machine is quiet,
 # with its files in a folder of their own that goes afterwards.
 # Usage: bench/render.sh [BUILD_DIR] [RUNS]   (build, 5 runs by default)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Running another program to its end from a benchmark, timing it, and the figures of
 // repeated runs.
 #pragma once

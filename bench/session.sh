@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Session benchmarks, once the machine is quiet: the render of one hour of four voices
 # beside sox and beside a plain write of a file that size (bench_session_render), the
 # resident memory of a one-hour and a ten-hour render (bench_cpu_share reports the peak;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How exactly a slide is heard: a binaural voice slides over twenty minutes from 200+10 to
 // 220+6 (a beat from 10 to 6 Hz while the carrier rises 20 Hz). Every 20 s through the slide
 // the beat heard (left ear's frequency less the right's, each from the rising zero crossings

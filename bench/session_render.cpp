@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A one-hour session of four voices at once (pink noise, two binaural voices and an
 // isochronic one, with a twenty-minute slide in the middle) rendered to a 16-bit WAV file at
 // 44.1 kHz, three ways in turn in each run: `tovin-cli render`, sox synthesising an hour of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The engine's 10 ms tick as it runs while playing: an engine streams to the in-process
 // wave device at real-time pace with the MIDI accompaniment on (chords go to the
 // capturing MIDI device, so the tick does its full work), and every OnTick notes

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The engine's 10 ms tick over a minute of play with the other core kept busy
 # (stress-ng --cpu 1): period deviation and the drift of the channel exchanges.
 # Usage: bench/tick_period.sh [BUILD_DIR] [SECONDS]   (build, 60 s by default)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What one wake-up of a 10 ms periodic thread costs on this machine, whatever it waits
 // with: the thread's own CPU time (scheduled run time, kernel included) per wake-up, for a
 // condition variable's timed wait, clock_nanosleep at absolute deadlines, a periodic

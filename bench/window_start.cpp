@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up of the window: launches `tovin` on the display in DISPLAY with
 // TOVIN_REPORT_FIRST_PAINT set, takes the time from just before the launch to the first
 // paint of the main window (the program reports that instant on the monotonic clock, the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Start-up time to the first paint and resident memory of the window, on a virtual X
 # display (Xvfb) of its own.
 # Usage: bench/window_start.sh [BUILD_DIR] [RUNS]   (build, 6 runs by default)

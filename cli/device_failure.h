@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How tovin-cli reports a sound or MIDI device that would not open: the program's fixed
 // text, as the window shows it, then the device's own reason on a line of its own.
 #pragma once

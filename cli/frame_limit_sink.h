@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A waveform device that plays an exact number of frames and no more: `play --seconds N`
 // counts the tone it has handed to the sound card, not the time since it started, so the
 // start-up and the blocks still queued at the end are never taken off what was asked for.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tovin-cli: the beat tone from a terminal.
 #include <QCoreApplication>
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Standard MIDI File of the words a session sent: format 0, one track, one tick per
 // millisecond. The one-byte words of a System Exclusive message become one SysEx event.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the engine sends to the MIDI device during a session, timed in milliseconds from
 // the start, whether or not a device took it; and the figures the status line shows.
 #pragma once

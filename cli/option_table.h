@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The options of each tovin-cli command, one row each: the parser reads the command line
 // by them, --help lists them, and a test holds the bash completion and the manual page to
 // the same names.

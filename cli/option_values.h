@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The values of tovin-cli's options as the user writes them, and the user's words as an
 // error message repeats them.
 #pragma once

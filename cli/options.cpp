@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line read by CLI11, from the tables of cli/option_table.cpp: CLI11 matches the
 // words to options ("--name value", "--name=value", flags) and keeps them in the order
 // given; each value is then read by its row, and the options' combinations checked here.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line of tovin-cli: a command and its options, checked completely before
 // anything plays. Frequencies are read exactly, in tenths of a hertz.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A bar on the terminal that fills as a render goes:
 //     rendering out.wav [################........................]  40%  0:24:00 of 1:00:00
 #pragma once

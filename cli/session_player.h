@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Plays a timeline through the default sound device, from one frame to another, in blocks
 // of a tenth of a second: each block that comes back done is filled with the next and
 // queued again, so the program wakes only when the device has taken a block. The blocks

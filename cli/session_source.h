@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The session a command names: a session file, or one tone-set given with --tones.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Ctrl-C (SIGINT) and SIGTERM end playing. The handler only writes a byte to a pipe,
 // which is all a signal handler may safely do; the event loop watches the pipe, so nothing
 // has to wake up now and then to look at a flag while the tone plays.

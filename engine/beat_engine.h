@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The object that plays: synthesis, waveform streaming through three rotating blocks, the
 // 10 ms tick, and the state of the MIDI accompaniment and the speaker tone. Device
 // notifications arrive through its hidden window on the user-interface thread; the tick

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The beat tone's frames, exactly as the plain per-frame loop makes them (the runtime
 // library's sin, scaled and truncated), computed faster: the phases still advance one
 // frame after another, but the sines come from a polynomial evaluated four at a time,

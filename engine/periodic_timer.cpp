@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/periodic_timer.h"
 
 #include "platform/mm_timer.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A periodic (or one-shot) tick on the multimedia timer's own thread. Derived classes
 // override OnTick.
 #pragma once

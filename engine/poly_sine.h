@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A sine from a polynomial that works on whole vectors at once, shared by the tone's exact
 // fast fill (engine/exact_fill.cpp) and the sessions' fast mix (session/fast_mix.cpp). Neither
 // trusts it blindly: each asks the runtime library's sin wherever the error bound below

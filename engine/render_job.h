@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a WAV render is asked to do, and how it went.
 #pragma once
 

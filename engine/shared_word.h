@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A word that the user-interface thread and the timer thread both touch. Each access is
 // a single relaxed atomic load or store: readers accept the old or the new value, and
 // nothing else is ordered by it.

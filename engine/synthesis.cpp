@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/beat_engine.h"
 #include "engine/exact_fill.h"
 #include "engine/tone.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The arithmetic of one channel of the beat tone, shared by the block fill and the WAV
 // render so that both make the same samples from the same phases.
 #pragma once

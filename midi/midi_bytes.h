@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The General MIDI bytes the accompaniment sends, named once for the whole folder.
 // Channels are nibbles here: channel 1 is 0, the percussion channel 10 is 9.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/beat_engine.h"
 
 // One step of the logistic map x <- r x (1 - x), each product stored in single precision

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks the package that `make deb` built as Debian's tools see it: lintian on the
 # package, and the AppStream, desktop-entry, MIME and manual-page checkers on the files
 # it holds. Fails on a lintian error or on any complaint of the others.

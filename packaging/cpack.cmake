@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package, built by `make deb` with CPack's DEB generator from the install
 # rules. Configure with -DCMAKE_INSTALL_PREFIX=/usr: the window opens the README at the
 # path fixed at build time, which must be where the package puts it.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # bash completion for tovin-cli                           -*- shell-script -*-
 # Loaded by bash-completion the first time tovin-cli's arguments are completed.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Beep's own sound: a short sine tone on ALSA's default device.
 #include <alsa/asoundlib.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real waveform device: the ALSA PCM "default", which reaches plain ALSA, PulseAudio
 // and PipeWire alike through ALSA's own configuration.
 #include <alsa/asoundlib.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The runtime-library services the engine relies on: the classic C-runtime random
 // generator with its state per thread, and the allocator (whose failures a test can
 // provoke through platform/seams.h).

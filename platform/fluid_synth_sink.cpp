@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/fluid_synth_sink.h"
 
 #include <fluidsynth.h>

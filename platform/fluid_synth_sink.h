@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The default MIDI device: an embedded FluidSynth synthesizer with a General MIDI
 // SoundFont, playing through FluidSynth's default audio driver. Built without the audio
 // driver it plays into render() instead, which tests use to hear what it makes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The open devices of one kind, by handle. Handles count up from 1 and are never given out
 // again, so a call on a closed handle finds nothing rather than whatever device opened
 // since. A device found stays alive for the caller (shared ownership) even if another

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's posted-message queue. Any thread may post; the messages are delivered in
 // posting order on the thread that owns the Qt application (the user-interface thread).
 // A message for a window that no longer exists when its turn comes is dropped.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MIDI output: the calls the engine makes, with their usual meaning. Any thread may call
 // them. Handles are ids that are never reused: every call on a closed or never-opened
 // handle has no effect. A message sent while another thread closes the device either

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a MIDI output device must do underneath midiOut*. The handle table in
 // midi_out.cpp serialises the calls on one device, so a sink needs no lock of its own,
 // and it is never called after close().

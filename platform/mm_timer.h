@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The high-resolution periodic timer. Each event runs its callback on a thread of its
 // own, at absolute deadlines, so the period does not drift; once timeKillEvent returns,
 // the callback does not run again (killing from inside the callback included).

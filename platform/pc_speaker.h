@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The PC speaker on Linux: the programmable interval timer's counter 2 and the speaker
 // gate are not reachable from a user program, so the port writes are read as the
 // programming they are (mode word, divisor bytes, gate bits) and turned into tone

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The points where a test library stands in for the machine: an allocation that fails,
 // the speaker's port writes seen as they happen, the timer's capabilities, the version
 // query. The program itself sets none of them, and then each costs one load.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Asking the desktop to open something with the user's default handler.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads a stream of short-message words as a MIDI device reads its input: channel
 // messages pass through whole, while a System Exclusive message sent one byte per word
 // (F0, its data bytes, F7) is gathered and handed on complete. The gathering lives in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Small system services: sleeping, beeps and the modal message box. The box and the
 // beeps reach the user through handlers, so that the console front end, the window and
 // the tests can each supply their own.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Plain types and constants of the multimedia and window calls the program makes.
 // They keep the meaning (and where it matters the size) of the originals, in our own
 // namespace, so that the engine reads the same on every platform.

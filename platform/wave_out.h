@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Waveform output: the calls the engine makes, with their usual meaning. Notifications
 // (MM_WOM_OPEN, MM_WOM_DONE with the header as long parameter, MM_WOM_CLOSE) are posted to
 // the window given at open and delivered on the user-interface thread. Blocks play back

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a waveform output device must do underneath waveOut*: take the bytes of one block
 // at a time, in order, on the device's writer thread. Queueing, done reports, reset,
 // close and volume are common to every device and live in wave_out.cpp.

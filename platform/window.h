@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A never-shown window that receives device notifications as messages on the
 // user-interface thread. Classes that want the notifications derive from it and override
 // WindowProc; anything they do not handle goes to DefWindowProc.

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes a binary PPM (stdin) as a 4-bit BMP with the standard 16-colour palette.
 
 Every pixel must already be one of the 16 colours; anything else is an error, so that the

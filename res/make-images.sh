@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Draws the button images and the window icon from their descriptions, reproducibly, with
 # ImageMagick and the fonts Debian ships (fonts-dejavu-core, fonts-ipafont-gothic).
 # The output in res/images/ is committed; run this only to change the artwork.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The dialog templates and the menu, as data: ids, kinds, texts, rectangles in dialog
 // units and styles. The window code builds its widgets from these.
 #pragma once

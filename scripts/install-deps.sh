@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages Tovin needs to build, run and test, and nothing when they
 # are all present already.
 set -euo pipefail

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Time's one home: milliseconds to frames and back, the h:mm:ss that people read and write,
 // and which sample rate a command uses. Every command and check's listing go through these,
 // so that a time never reads one way in one place and another way in the next.

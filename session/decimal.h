@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Plain decimal numbers as session files write them ("200", "1.5", ".5"), and numbers
 // written back for people to read.
 #pragma once

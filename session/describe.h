@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The resolved timeline as `tovin-cli check` prints it: what plays when, at what level,
 // and how each tone-set turns into the next, with every time taken from the samples.
 #pragma once

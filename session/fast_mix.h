@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The mix of a block of frames, exactly as ReferenceFrame makes each one, computed with the
 // polynomial sine on whole vectors. Where the polynomial's error could move a sample, that
 // frame is made again by ReferenceFrame itself.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sound file formats a session renders to, and the one a file name asks for.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads a session's lines one by one into a Session, gathering every error with its line
 // and column. One error per line: after the first, the rest of a line is not trusted.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The mix file of a session (`-m FILE`, `--mix FILE`): any sound file libsndfile reads,
 // streamed, resampled to the session's rate with libsoxr when its own rate differs, and
 // looped without a gap. The session's frame n hears the mix's frame n mod L, L being the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Seeded noise of three colours. The same key gives the same values on every run and every
 // machine: the generator is integer arithmetic, the filter plain double arithmetic, and its
 // coefficients are worked out without the runtime library's transcendental functions.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libsndfile gives each Ogg stream a serial number drawn from the clock, so two renders of
 // the same sound would differ in four bytes of every page and in each page's checksum.
 // Every page header is given one fixed serial instead, with its checksum corrected, so

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text from the user (a word, a file name) as a message repeats it: its control bytes
 // written as \xNN, so that the message stays one line and cannot drive the terminal.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every frequency a voice sounds must stay below half the sample rate, or it would fold
 // back as another pitch. The reader checks against the session's own rate; a render at
 // another rate (--rate) checks again with CheckRate before it builds its timeline.

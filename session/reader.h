@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Session files and --tones text to a Session. Nothing in a file is silently ignored:
 // whatever is not understood is an error naming its line and column.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What one sample of a session is. Everything faster in the synthesis must come out
 // exactly as ReferenceFrame makes it from the same inputs.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A session as its file states it: options, tone-sets and timed entries. The reader
 // (session/reader.h) makes one from text; the timeline (session/timeline.h) turns it into
 // sample ranges for a given sample rate.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sound files, through libsndfile. libsndfile writes through our own file calls
 // (its virtual I/O), so that we know exactly what reached the file and can cut it back to
 // a whole unit of its format when a write fails.

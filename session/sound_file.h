@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sound files of sessions: WAV (16 or 24 bits), FLAC (16 or 24) and Ogg Vorbis, written
 // through libsndfile. A file never states more sound than it holds: when a write fails,
 // the file is cut back to the last whole frame (WAV), FLAC frame or Ogg page, and its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text of a session file as lines, and errors shown the way a person finds them:
 // "FILE:LINE:COLUMN: message", the line itself, and a caret under the column.
 #pragma once

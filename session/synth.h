@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A timeline turned into interleaved stereo frames: any number at a time, from any frame.
 // The samples are those of ReferenceFrame (session/sample.h), with each voice's phases
 // carried from sample to sample. For a phase of frequency f(n) at sample n, the phase of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A stretch of a render on its way from Synth::Prepare to Synth::Finish, which may run on
 // two threads: the voices' phases and noise for each piece of it, or frames already made.
 #pragma once

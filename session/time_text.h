@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The time of a time line: "h:mm", "h:mm:ss" or "NOW", then any relative parts
 // ("+h:mm", "+h:mm:ss"); or relative parts alone.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A session laid out in samples for one sample rate: what sounds over every range of
 // samples, and how each voice moves within it. The synthesis (session/synth.h) needs
 // nothing else; `check` and the player's status line read the periods.

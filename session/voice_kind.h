@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every kind of voice has one home: a file in session/kinds/ with one VoiceKindInfo, listed
 // once in voice_kind.cpp. The reader, check's description, the rate check, the timeline, the
 // synthesis and the status line all ask the row, so a new kind is a new file and a row.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One voice as a tone-set line writes it: "-", "200+10/20", "300@8/15", "pink/40".
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The waves a tone voice can have in place of a sine: square, triangle and sawtooth as
 // their Fourier series, and a wave drawn by a `waveNN:` line as the trigonometric
 // interpolation of its samples. Every one is band-limited at each sample: it keeps only

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading one word of a session line from left to right: where the reader stands, and
 // the result it fills, whose first error and its offset in the word are kept.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: ON builds a fresh engine and plays, STOP (or Esc, or a close request)
 // tears everything down and ends the window; four carriers, two beats, the MIDI toggle
 // and two volume sliders.

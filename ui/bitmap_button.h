@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws a push button from images named after its caption: "U" up (required), "D" down
 // while pressed, "F" while it has the focus, "X" while disabled. The button takes the size
 // of its up image and keeps its top-left corner; on a HiDPI display the image is drawn in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Controls built from a template carry their template id, so that code can find them by
 // id as the dialog's own code does.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A dialog built from a template: controls at the template's rectangles (dialog units
 // turned into pixels by the template's font), the template's menu bar, and the commands
 // the dialog does not handle itself passed on to the application.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Dialog units: template rectangles are given in units of the dialog font, a quarter of
 // its average letter width across and an eighth of its height down.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A static text that reports clicks. The second press of a double-click is a double-click
 // notification, which no window of the program handles, so a double-click is one click.
 #pragma once

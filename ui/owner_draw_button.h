@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A push button whose face is drawn entirely by its owner (a CBitmapButton). Without an
 // owner it draws nothing.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/slider_ctrl.h"
 
 #include <QKeyEvent>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A vertical trackbar: range and selection 0-100, position 0 at the top, a rectangular
 // thumb and no tick marks. At the start of every repaint it raises the custom-draw
 // notification, which is how the window learns the position whenever it is shown.

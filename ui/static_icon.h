@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The static icon control: an image at its top-left corner, in whole device pixels.
 #pragma once
 

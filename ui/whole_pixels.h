@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 16-colour images (button faces, the icon) drawn in whole device pixels.
 //
 // Where each pixel of the layout is `ratio` device pixels (QT_SCALE_FACTOR, a HiDPI screen),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An in-process MIDI device that records every call that reaches it, with the calling
 // thread and the time, instead of sounding. Tests install it in place of the synthesizer.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What tests and benchmarks do to the platform layer through its seams: make an
 // allocation fail, read the speaker's port writes, replace the timer's capabilities and
 // the version answer.

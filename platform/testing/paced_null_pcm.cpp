@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An ALSA playback device that throws the sound away at the pace it would play, for tests
 // of the real ALSA path that must not run faster than real time. ALSA's own null device
 // takes frames as fast as they come, so a writer on it spins a core (FluidSynth's audio

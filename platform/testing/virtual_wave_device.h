@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An in-process waveform device: it records every block it is given and hands blocks
 // back when told to (manual), at real-time pace (paced), or at once (immediate). Tests
 // and benchmarks install it in place of the sound card.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // C+B/A and C-B/A: the left ear hears C + B/2 Hz and the right C - B/2 Hz, a sine each.
 // A beat wider than twice the carrier takes an ear below 0: that ear's phase steps
 // backwards, the sine of its size running backwards (real files rely on it).

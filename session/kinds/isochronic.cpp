@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // C@P/A: a sine of C Hz in both ears, pulsed P times a second (MixForm::Pulsed).
 #include "session/decimal.h"
 #include "session/kinds/kinds.h"

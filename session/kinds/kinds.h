@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rows of session/voice_kind.h, one file each (the noises share one: they differ only
 // in colour). voice_kind.cpp lists them.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // pink/A, white/A and brown/A: a seeded noise of that colour (session/noise.h), the same
 // signal in both ears. No frequency of theirs can reach half the rate.
 #include "session/kinds/kinds.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // C/A: a sine of C Hz in both ears, which is C+0/A: it sounds as a binaural voice.
 #include "session/decimal.h"
 #include "session/kinds/kinds.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tovin-cli as a user runs it, through the real ALSA backend: one run for each way it ends.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The MIDI recording: the log of the words sent, and the Standard MIDI File made of it.
 #include "cli/midi_file.h"
 

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The options each command's --help lists (drawn from the parser's table) are the ones the
 # bash completion offers and the manual page shows: an option added to the table and not
 # to them, or left in them after it went, fails here.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target for the command-line reader (arguments split at NUL bytes): it must
 // return, and give an error of one printable line or options inside their ranges.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command lines of play, render and check, for the tone and for sessions: what is
 // taken, and what is refused with one line.
 #include "cli/options.h"

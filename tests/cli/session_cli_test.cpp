@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tovin-cli rendering and playing sessions as a user runs it: the files and the device get
 // exactly the synthesis of the session, and every failure is one line and an exit code.
 #include <gtest/gtest.h>

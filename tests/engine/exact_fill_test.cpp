@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The exact fast fill against the tone's plain per-frame arithmetic (engine/tone.h, whose
 // samples the synthesis tests check by hand): the same samples and the same phases.
 #include "engine/exact_fill.h"

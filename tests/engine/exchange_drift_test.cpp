@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Soak: over TOVIN_SOAK_SECONDS of play the exchanges (every 1000th tick, at absolute
 // deadlines) stay where a perfect 10 ms clock would put them.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Playing through the waveform device, from the first block to the ways playing ends.
 #include <gtest/gtest.h>
 

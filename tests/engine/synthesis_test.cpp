@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The beat tone's samples, worked by hand from sin(phase) × 32768 truncated, with the
 // phase advancing by 6.28318 × f / 44100 a frame and wrapped only strictly past 6.28318.
 #include <gtest/gtest.h>

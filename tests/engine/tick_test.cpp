@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 10 ms tick (counter, exchange, reseed) and the resolution the periodic timer reserves.
 #include <gtest/gtest.h>
 

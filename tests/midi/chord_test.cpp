@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The logistic map's note source and one chord's messages, with the draws in fixed order.
 #include "tests/midi/midi_fixture.h"
 

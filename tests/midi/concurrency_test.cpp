@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tick sends chords while the user-interface thread starts and stops the device: under
 // ThreadSanitizer no race on the shared words, under AddressSanitizer no send after a close.
 #include <algorithm>

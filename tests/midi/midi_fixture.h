@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An engine on the capturing MIDI device, and seeded generators' first values, worked from
 // state = state × 214013 + 2531011, value = (state >> 16) & 0x7FFF.
 #pragma once

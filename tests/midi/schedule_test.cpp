@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The music schedule over the counter's 2000-tick cycle: a chord decision every 50 ticks,
 // a hit every 400, new map parameters at 1600, and nothing while stopped.
 #include <algorithm>

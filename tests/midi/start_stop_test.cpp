@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starting and stopping the accompaniment, its volume, and a device that will not open.
 #include <ctime>
 

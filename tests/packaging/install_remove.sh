@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the package that `make deb` built, with apt-get as a user would, checks what the
 # user gets (the programs, manual pages, completion, desktop entries, the .sbg association),
 # removes it and checks that nothing of it is left. It changes the machine's packages, so it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real ALSA backend without a sound card: ALSA's "file" plugin records what reaches the
 // PCM "default", in front of the null device (at once) or the paced one (in real time).
 #include <gtest/gtest.h>

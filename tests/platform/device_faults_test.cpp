@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A sound server that goes away in the middle of playing, against a private PulseAudio
 // server (ALSA's "default" reaches it through the pulse plugin).
 #include <gtest/gtest.h>

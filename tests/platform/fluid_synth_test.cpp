@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The default MIDI device: FluidSynth with a General MIDI SoundFont, heard through its own
 // render call; its audio driver run through the tests' paced null device.
 #include "platform/fluid_synth_sink.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Messages posted to hidden windows from any thread, quit requests, windows that go away.
 #include <gtest/gtest.h>
 

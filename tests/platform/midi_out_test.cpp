@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // midiOut* over the handle table, with the capturing device underneath.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bridge from the speaker's port bytes to the kernel's PC-speaker tone: the square
 // wave of timer counter 2 sounds while the gate is open and a divisor is loaded.
 #include "platform/pc_speaker.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Gathering a System Exclusive message sent one byte per short-message word.
 #include "platform/sysex_assembler.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The multimedia timer: period, one-shot, kills from outside and inside, ids, priority.
 #include <gtest/gtest.h>
 

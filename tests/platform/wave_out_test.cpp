@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // waveOut* over the virtual device, which holds every block until the test releases it.
 #include <gtest/gtest.h>
 

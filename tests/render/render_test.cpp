@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The WAV render: the file it leaves, and what happens when it cannot be made or written.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 44-byte header, written over the start of the file wherever the stream stands.
 #include <gtest/gtest.h>
 

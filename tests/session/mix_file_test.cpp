@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The mix file: streamed, looped without a gap, mono in both ears, resampled when its rate
 // is not the session's, and refused with the library's reason when it cannot be read.
 #include "session/mix_file.h"

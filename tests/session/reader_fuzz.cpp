@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target for the session reader: on any bytes it returns the error lines it
 // promises, or a session that lays out into spans without gaps from sample 0, and describes.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Session files to Sessions: what each kind of line means, and every error as the user
 // sees it, at its line and column, bytes that are not text included.
 #include "session/reader.h"

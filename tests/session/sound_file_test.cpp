@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sound files of a render, read back through libsndfile: the samples are the synthesis',
 // the header states them, and a write that fails leaves a shorter file that says so.
 #include <gtest/gtest.h>

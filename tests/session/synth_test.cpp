@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The session synthesis against values worked out by hand, its noise against each colour's
 // level and slope, and its fast mix against the plain reference it must equal.
 #include <gtest/gtest.h>

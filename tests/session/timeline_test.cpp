@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sessions laid out in samples, against spans, windows and levels worked out by hand.
 #include "session/timeline.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The waves in place of a sine: each built-in's harmonics and where they stop, a drawn
 // wave's interpolation and scaling, and the sums kept exact over many harmonics.
 #include "session/waveform.h"

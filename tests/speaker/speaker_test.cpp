@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ultrasonic speaker tone: which systems drive it, and the port bytes it is sent.
 #include <gtest/gtest.h>
 

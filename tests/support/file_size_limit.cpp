@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/support/file_size_limit.h"
 
 #include <sys/resource.h>

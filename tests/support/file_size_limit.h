@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // While it lives, writes past `bytes` in any file of this process fail with EFBIG (the
 // signal that would end the process is ignored), as when a disk fills up mid-file.
 #pragma once

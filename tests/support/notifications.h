@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A hidden window that records every message it is sent, for tests that drive the
 // platform's devices and queue directly; and the audio format every test device opens.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ALSA configuration for the paced null device (platform/testing): nothing, in real time.
 #pragma once
 

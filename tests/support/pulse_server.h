@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A private PulseAudio server with a null sink, for this process: a real-time sound device
 // that can go away at once.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers that run the user-interface side of the program from a test.
 #pragma once
 

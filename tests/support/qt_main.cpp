@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Test main: the platform's message queue and device notifications need a Qt application
 // on the test's thread, as on the program's user-interface thread.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads a whole file into bytes; empty when it cannot be read.
 #pragma once
 

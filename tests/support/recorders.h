@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Records what the engine shows the user (message boxes and beeps) instead of showing it.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Test main for the window tests: a widget application on the offscreen platform, with the
 // platform's message queue on its thread (the program's colours are app_test's business).
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window under abuse, for the sanitizers to find leaks, uses after free and data races.
 #include "engine/beat_engine.h"
 #include "res/templates.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window, shown, on in-process wave and MIDI devices.
 #pragma once
 
