@@ -131,6 +131,17 @@ __attribute__((always_inline)) inline void addVoice(const MixTrack& t, double fi
                     right = left;
                 });
             break;
+        case MixForm::Stereo:
+            addTerms<V>(
+                t, first, frames, sumL, sumR,
+                [&](int i, const V& amplitude, V& left, V& right) __attribute__((always_inline)) {
+                    V signal;
+                    load(t.a + i, signal);
+                    left = amplitude * signal;
+                    load(t.b + i, signal);
+                    right = amplitude * signal;
+                });
+            break;
     }
 }
 
@@ -175,6 +186,7 @@ void referenceFrame(const MixBlock& b, int i, std::int32_t& left, std::int32_t& 
         v.phaseA = track.a[i];
         v.phaseB = track.b != nullptr ? track.b[i] : 0.0;
         v.noise = track.a[i];
+        v.noiseB = v.phaseB;
     }
     ReferenceFrame(voices.data(), b.count, b.format, left, right);
 }
@@ -254,7 +266,8 @@ Mix<Out> pickMix() {
 //   and each product rounds by u, so the terms differ by a × (e + 2u);
 // - an isochronic term (amplitude × gain) × s: the gains s_p² differ by at most
 //   e (2 + e) + 2u, and three more products round: a × (3e + 6u) covers it;
-// - a noise term is the same value in both;
+// - a signal term (noise, or any other signal a voice makes itself) is the same value in
+//   both;
 // - each sum of m terms rounds by at most γ = m u / (1 - m u) times the sum of their
 //   sizes (at most P = Σ amplitude × peak), in both mixes: 2 γ P; the scaling by the
 //   full scale F rounds each by u: 2 u P F.
@@ -275,6 +288,7 @@ double MixGuard(const GuardTerm* terms, int count, const SampleFormat& format) {
                 sines += t.amplitude * (3 * e + 6 * kUnit);
                 break;
             case MixForm::Signal:
+            case MixForm::Stereo:
                 break;
         }
         sizes += t.amplitude * t.peak;

@@ -48,6 +48,10 @@ void ReferenceFrame(const VoiceSample* voices, int count, const SampleFormat& fo
                 sumR += term;
                 break;
             }
+            case MixForm::Stereo:
+                sumL += v.amplitude * v.noise;
+                sumR += v.amplitude * v.noiseB;
+                break;
         }
     }
     left = ToSample(sumL, format);

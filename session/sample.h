@@ -31,7 +31,8 @@ struct VoiceSample {
     double amplitude = 0.0;  // fraction of full scale
     double phaseA = 0.0;     // Ears: the left ear; Both and Pulsed: the carrier
     double phaseB = 0.0;     // Ears: the right ear; Pulsed: the pulse
-    double noise = 0.0;      // Signal: the signal's value at this sample
+    double noise = 0.0;      // Signal: the signal's value at this sample; Stereo: the left's
+    double noiseB = 0.0;     // Stereo: the right signal's value
 };
 
 // The integer sample of a mixed value: round toward zero of mixed × fullScale, clamped.
@@ -39,8 +40,8 @@ std::int32_t ToSample(double mixed, const SampleFormat& format);
 
 // The reference of what a frame is. For each ear, starting from 0.0 and adding one term
 // per voice in the given (slot) order, left to right, as its MixForm says (Signal takes
-// `noise` for its signal), with sin the runtime library's, all in double; then each ear's sum goes
-// through ToSample.
+// `noise` for its signal, Stereo `noise` and `noiseB` for its two), with sin the runtime
+// library's, all in double; then each ear's sum goes through ToSample.
 void ReferenceFrame(const VoiceSample* voices, int count, const SampleFormat& format,
                     std::int32_t& left, std::int32_t& right);
 

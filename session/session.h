@@ -11,20 +11,46 @@
 
 namespace session {
 
-enum class VoiceKind { None, Binaural, Tone, Isochronic, Pink, White, Brown };
+enum class VoiceKind {
+    None,
+    Binaural,
+    Tone,
+    Isochronic,
+    Pink,
+    White,
+    Brown,
+    Spin,       // spin: pink noise turning around the head
+    BrownSpin,  // bspin:
+    WhiteSpin,  // wspin:
+    Bell,       // bell+F/A
+    Mix,        // mix/A: the session's mix file
+};
+
+// The wave of a tone voice (Binaural, Tone, Isochronic) in place of a sine
+// (session/waveform.h): kSine, a built-in, or a drawn one, kDrawnWave + NN for waveNN.
+constexpr int kSine = 0;
+constexpr int kSquare = 1;
+constexpr int kTriangle = 2;
+constexpr int kSawtooth = 3;
+constexpr int kDrawnWave = 100;
+constexpr int kDrawnWaves = 100;  // wave00 to wave99
 
 // One voice of a tone-set. Frequencies in hertz, amplitude in percent of full scale as
 // written (0 to 100); the scaling of a set whose amplitudes add up to more than 100 is
 // the timeline's.
 struct Voice {
     VoiceKind kind = VoiceKind::None;
-    double carrier = 0.0;  // Binaural, Tone, Isochronic
+    // Binaural, Tone, Isochronic: the carrier; Bell: its frequency; the spins: W, the
+    // largest delay between the ears, in microseconds (0 to 10000).
+    double carrier = 0.0;
     // Binaural: the left ear hears carrier + beat / 2, the right carrier - beat / 2, so
-    // "200+10" has beat +10 and "200-10" beat -10.
+    // "200+10" has beat +10 and "200-10" beat -10. The spins: B, turns a second ("W+B"),
+    // negative for the other way round ("W-B").
     double beat = 0.0;
     double pulse = 0.0;  // Isochronic: pulses per second
     double amplitude = 0.0;
-    int column = 0;  // where it was written on its tone-set's line, for messages
+    int wave = kSine;  // Binaural, Tone, Isochronic: a prefix's wave, else -w's, else kSine
+    int column = 0;    // where it was written on its tone-set's line, for messages
 };
 
 // A voice's values at one instant, as the timeline moves them. Frequencies in hertz;
@@ -66,6 +92,20 @@ struct Session {
     // The line of a "->" on the last entry, which changes nothing as nothing follows (real
     // files end "00:03:01 == off ->"): the entry keeps no arrow and check notes it. 0: none.
     int idleArrowLine = 0;
+
+    // -m FILE: the mix file, a relative name already taken from the session file's folder
+    // ("" when none). Where it was written, for the message when it cannot be opened.
+    std::string mixFile;
+    int mixLine = 0;
+    int mixColumn = 0;
+    // waveNN lines: the samples of each drawn wave (empty where no line defines it).
+    std::vector<std::vector<double>> drawnWaves = std::vector<std::vector<double>>(kDrawnWaves);
+    // -q N: every time from the start and every crossfade runs N times as fast.
+    int quick = 1;
+    // -T TIME: where play and render start, in milliseconds of the session's time (after
+    // -q): above 0, that much is skipped as --from skips it; below 0, that much silence
+    // comes before the first entry.
+    std::int64_t startMs = 0;
 };
 
 }  // namespace session

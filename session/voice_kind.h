@@ -19,6 +19,17 @@ enum class MixForm {
     Pulsed,  // (amplitude × gain) × sin(phaseA) to both, gain = sin(phaseB)² while phaseB < π,
              // else 0: one smooth pulse in the first half of each pulse period
     Signal,  // amplitude × the voice's own signal (its noise) to both
+    Stereo,  // amplitude × the voice's own left signal to the left, its right to the right
+};
+
+// Where a voice's signal comes from, for the forms that take one (Signal, Stereo), and for
+// a tone voice drawn with another wave than the sine.
+enum class Source {
+    Phases,  // the sines of its phases, or its wave of them (Ears, Both, Pulsed)
+    Noise,   // a seeded noise of `colour`
+    Spin,    // a seeded noise of `colour`, delayed differently in each ear by phase A
+    Bell,    // a sine of phase A from its strike, halving every quarter second for 4 s
+    Mix,     // the session's mix file
 };
 
 // The frequencies, in hertz, that a voice's phases A and B advance by.
@@ -52,6 +63,8 @@ struct VoiceKindInfo {
     int phases = 0;
     PhaseRates (*rates)(const VoiceState& state) = nullptr;
     MixForm mix = MixForm::Both;
+    Source source = Source::Phases;
+    VoiceKind colour = VoiceKind::None;  // Noise and Spin: Pink, White or Brown
     // Why the voice cannot sound below half the rate, `limit` ("" when it can): what is too
     // high, shown before " Hz is not below half the sample rate".
     std::string (*tooHigh)(const Voice& voice, double limit) = nullptr;

@@ -28,6 +28,8 @@ constexpr VoiceKindInfo noise(VoiceKind kind, const char* word, const char* form
             .where = where,
             .status = status,
             .mix = MixForm::Signal,
+            .source = Source::Noise,
+            .colour = kind,
             .tooHigh = tooHigh};
 }
 
