@@ -102,9 +102,9 @@ struct Session {
     std::vector<std::vector<double>> drawnWaves = std::vector<std::vector<double>>(kDrawnWaves);
     // -q N: every time from the start and every crossfade runs N times as fast.
     int quick = 1;
-    // -T TIME: where play and render start, in milliseconds of the session's time (after
-    // -q): above 0, that much is skipped as --from skips it; below 0, that much silence
-    // comes before the first entry.
+    // -T TIME: where play and render start, in milliseconds of the file's own time (before
+    // -q divides it): above 0, that much of the session is skipped as --from skips it;
+    // below 0, that much silence comes before the first entry.
     std::int64_t startMs = 0;
 };
 
