@@ -15,6 +15,11 @@ std::int64_t FramesOfQuarterMs(std::int64_t quarters, int rate) {
     return (quarters * rate + 2000) / 4000;
 }
 
+std::int64_t FramesOfQuarterMs(std::int64_t quarters, int rate, int quick) {
+    const std::int64_t per = 4000LL * quick;  // quick is at most 1000: no overflow below
+    return (quarters * rate + per / 2) / per;
+}
+
 std::int64_t FramesOfMs(std::int64_t ms, int rate) {
     return FramesOfQuarterMs(4 * ms, rate);
 }

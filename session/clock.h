@@ -21,6 +21,10 @@ int RateInUse(const Session& session, std::optional<int> asked = std::nullopt);
 // below 7e16. The timeline keeps its positions in quarters until this last step.
 std::int64_t FramesOfQuarterMs(std::int64_t quarters, int rate);
 
+// The same for a session run `quick` times as fast (-q): floor(q × rate / (4000 × quick) +
+// 1/2), so that a time is divided exactly before it is placed on a sample.
+std::int64_t FramesOfQuarterMs(std::int64_t quarters, int rate, int quick);
+
 // The nearest frame to `ms`, halves up, as the timeline places the file's times.
 std::int64_t FramesOfMs(std::int64_t ms, int rate);
 

@@ -3,11 +3,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include "session/fast_mix.h"
+#include "session/mix_file.h"
 #include "session/noise.h"
 #include "session/voice_kind.h"
+#include "session/voice_signals.h"
+#include "session/waveform.h"
 
 namespace session {
 namespace {
@@ -52,19 +56,50 @@ struct VoiceRun {
     double phaseA = 0.0;
     double phaseB = 0.0;
     NoiseRun noise;
+    SpinRun spin;
+    BellRing bell;
 };
 
 // A voice over the current span.
 struct LiveVoice {
     VoiceKind kind = VoiceKind::None;
-    MixForm form = MixForm::Both;
+    MixForm form = MixForm::Both;   // as it enters the mix: a wave's tone gives a signal
+    MixForm shape = MixForm::Both;  // its kind's form, which a wave's tone is drawn in
+    Source source = Source::Phases;
+    VoiceKind colour = VoiceKind::None;
+    const Waveform* wave = nullptr;  // a tone drawn with another wave than the sine
     Ramp amplitude;
     Ramp frequencyA;  // its kind's PhaseRates: a
     Ramp frequencyB;  // and b
-    int phases = 0;   // how many phases it carries: 0 (a noise), 1 or 2
+    Ramp width;       // a spin's W, in microseconds
+    int phases = 0;   // how many phases it carries as chains: 0, 1 or 2
     std::size_t run = 0;
-    bool noise() const { return form == MixForm::Signal; }
+    bool noise() const { return source == Source::Noise; }
+    // Whether the mix takes a signal the voice makes rather than the sines of its phases.
+    bool signal() const { return source != Source::Phases || wave != nullptr; }
 };
+
+// A wave's tone at one sample, from the phases before the step and the frequencies of that
+// step: both ears of a binaural voice, the one value of a plain or isochronic one.
+void waveTerms(const LiveVoice& v, double phaseA, double phaseB, double k, double limit,
+               double& left, double& right) {
+    const double fA = v.frequencyA.at(k);
+    left = v.wave->Value(phaseA, Waveform::Harmonics(fA, limit));
+    switch (v.shape) {
+        case MixForm::Ears:
+            right = v.wave->Value(phaseB, Waveform::Harmonics(v.frequencyB.at(k), limit));
+            break;
+        case MixForm::Pulsed: {
+            const double s = std::sin(phaseB);
+            left = (phaseB < kPi ? s * s : 0.0) * left;
+            right = left;
+            break;
+        }
+        default:
+            right = left;
+            break;
+    }
+}
 
 // One phase over a block: where it is kept, its frequency, and which of a piece's rows of
 // values takes its value before each step.
@@ -151,11 +186,25 @@ void advance(const Chain* chains, int count, double k0, double w, int frames, do
 }  // namespace
 
 struct Synth::State {
-    State(const Timeline& t, std::uint64_t s, const SampleFormat& f, Method m)
-        : timeline(t), seed(s), format(f), method(m), radiansPerHertz(kTwoPi / t.rate) {
-        for (const VoiceKindInfo* kind : VoiceKinds()) {
-            if (kind->mix == MixForm::Signal) {
-                shapes.emplace_back(kind->kind, DesignNoise(kind->kind, t.rate));
+    State(const Timeline& t, std::uint64_t s, const SampleFormat& f, Method m, MixStream* x)
+        : timeline(t),
+          seed(s),
+          format(f),
+          method(m),
+          mixFile(x),
+          radiansPerHertz(kTwoPi / t.rate),
+          harmonicLimit(std::min(t.rate / 2.0, kHarmonicCeiling)) {
+        for (const VoiceKind colour : {VoiceKind::Pink, VoiceKind::White, VoiceKind::Brown}) {
+            shapes.emplace_back(colour, DesignNoise(colour, t.rate));
+        }
+        waves.resize(kDrawnWave + kDrawnWaves);
+        waves[kSquare] = Waveform::Square();
+        waves[kTriangle] = Waveform::Triangle();
+        waves[kSawtooth] = Waveform::Sawtooth();
+        for (std::size_t n = 0; n < t.drawnWaves.size() && n < kDrawnWaves; ++n) {
+            std::string unused;
+            if (!t.drawnWaves[n].empty()) {
+                waves[kDrawnWave + n] = Waveform::Drawn(t.drawnWaves[n], unused);
             }
         }
         restart();
@@ -165,9 +214,14 @@ struct Synth::State {
     const std::uint64_t seed;
     const SampleFormat format;
     const Method method;
+    MixStream* const mixFile;
     const double radiansPerHertz;  // 2π / rate: a frequency times this is a phase step
+    const double harmonicLimit;    // a wave keeps the harmonics below this
     // The colour of each noise kind at this rate; filled once, as runs point into it.
     std::vector<std::pair<VoiceKind, NoiseShape>> shapes;
+    std::vector<std::optional<Waveform>> waves;  // by wave number; the sine has none
+    std::int64_t mixAt = -1;                     // where the mix file will read next
+    std::vector<double> mixFrames;               // the piece's frames of it
 
     std::int64_t position = 0;
     std::size_t span = 0;  // the span holding `position`; past the last at the end
@@ -179,7 +233,6 @@ struct Synth::State {
     // How a piece of this span is laid out: a row of kMixBlock values for each phase and
     // each noise, and the mix's tracks with their rows (rowA, rowB) in place of pointers.
     std::vector<Chain> chains;
-    std::vector<int> noiseRows;
     std::vector<MixTrack> mix;
     std::vector<std::pair<int, int>> rows;
     int rowCount = 0;
@@ -225,22 +278,36 @@ struct Synth::State {
             } else {
                 VoiceRun fresh;
                 fresh.id = track.id;
-                if (info.mix == MixForm::Signal) {
-                    fresh.noise = NoiseRun(&shapeOf(track.kind), NoiseKey(seed, track.id));
+                if (info.source == Source::Noise) {
+                    fresh.noise = NoiseRun(&shapeOf(info.colour), NoiseKey(seed, track.id));
+                } else if (info.source == Source::Spin) {
+                    fresh.spin = SpinRun(NoiseRun(&shapeOf(info.colour), NoiseKey(seed, track.id)),
+                                         timeline.rate);
+                } else if (info.source == Source::Bell) {
+                    fresh.bell =
+                        BellRing(track.strike, track.from.carrier * radiansPerHertz, timeline.rate);
                 }
                 next.push_back(fresh);
             }
             LiveVoice v;
             v.kind = track.kind;
-            v.form = info.mix;
+            v.form = v.shape = info.mix;
+            v.source = info.source;
+            v.colour = info.colour;
             v.run = next.size() - 1;
             v.amplitude = ramp(track.from.amplitude, track.to.amplitude, s);
-            v.phases = info.phases;
+            v.width = ramp(track.from.carrier, track.to.carrier, s);
+            v.phases = info.source == Source::Bell ? 0 : info.phases;
             if (info.rates != nullptr) {
                 const PhaseRates from = info.rates(track.from);
                 const PhaseRates to = info.rates(track.to);
                 v.frequencyA = ramp(from.a, to.a, s);
                 v.frequencyB = ramp(from.b, to.b, s);
+            }
+            if (info.source == Source::Phases && track.wave != kSine &&
+                static_cast<std::size_t>(track.wave) < waves.size() && waves[track.wave]) {
+                v.wave = &*waves[track.wave];
+                v.form = v.shape == MixForm::Ears ? MixForm::Stereo : MixForm::Signal;
             }
             voices.push_back(v);
         }
@@ -249,9 +316,11 @@ struct Synth::State {
         judgeSpan();
     }
 
+    // Each voice's rows of a piece: one for each phase it carries, and as many as its
+    // signal needs (a spin's phase row takes its left ear; a bell and a noise have one
+    // row, a mix file two).
     void layOutBlock() {
         chains.clear();
-        noiseRows.clear();
         mix.clear();
         rows.clear();
         int row = 0;
@@ -261,19 +330,15 @@ struct Synth::State {
             t.form = v.form;
             t.ampBase = v.amplitude.base;
             t.ampSlope = v.amplitude.slope;
-            if (v.noise()) {
-                noiseRows.push_back(row);
-                rows.emplace_back(row, row);
-                ++row;
-            } else {
-                double* own[2] = {&run.phaseA, &run.phaseB};
-                const Ramp* frequency[2] = {&v.frequencyA, &v.frequencyB};
-                for (int j = 0; j < v.phases; ++j) {
-                    chains.push_back({own[j], frequency[j], row + j});
-                }
-                rows.emplace_back(row, row + v.phases - 1);
-                row += v.phases;
+            double* own[2] = {&run.phaseA, &run.phaseB};
+            const Ramp* frequency[2] = {&v.frequencyA, &v.frequencyB};
+            for (int j = 0; j < v.phases; ++j) {
+                chains.push_back({own[j], frequency[j], row + j});
             }
+            const int stereo = v.form == MixForm::Stereo || v.form == MixForm::Ears ? 2 : 1;
+            const int used = std::max({v.phases, stereo, 1});
+            rows.emplace_back(row, row + used - 1);
+            row += used;
             mix.push_back(t);
         }
         rowCount = row;
@@ -300,15 +365,44 @@ struct Synth::State {
             }
             const double amplitude =
                 std::max(std::abs(v.amplitude.at(0.0)), std::abs(v.amplitude.at(last)));
-            terms.push_back({v.form, amplitude, v.noise() ? shapeOf(v.kind).peak : 1.0});
+            terms.push_back({v.form, amplitude, peakOf(v)});
         }
         guard = MixGuard(terms.data(), static_cast<int>(terms.size()), format);
         // Beyond half a unit the guard would no longer tell one whole number from the next.
         fast = fast && guard < 0.25;
     }
 
+    // How large a voice's sine or signal can be: a noise's (and a spin's, which lies between
+    // two of its values) is its shape's; a wave's sum may pass 1 near its steps (by 18 % at
+    // most for the square and the sawtooth), a drawn one by what its coefficients allow.
+    double peakOf(const LiveVoice& v) const {
+        if (v.source == Source::Noise || v.source == Source::Spin) {
+            return shapeOf(v.colour).peak;
+        }
+        return v.wave != nullptr ? v.wave->Bound() : 1.0;
+    }
+
+    // The piece's frames of the mix file from `position`, read once for every voice that
+    // plays it (silence without a file).
+    void readMix(int frames) {
+        mixFrames.assign(2 * static_cast<std::size_t>(frames), 0.0);
+        if (mixFile == nullptr) {
+            return;
+        }
+        if (mixAt != position) {
+            mixFile->Seek(position);
+        }
+        mixFile->Read(mixFrames.data(), static_cast<std::size_t>(frames));
+        mixAt = position + frames;
+    }
+
+    bool playsMix() const {
+        return std::any_of(voices.begin(), voices.end(),
+                           [](const LiveVoice& v) { return v.source == Source::Mix; });
+    }
+
     // Moves every voice on by `frames` (at most a block) from span position k0, keeping
-    // the phases and noise values in the rows of `values` unless it is null.
+    // the phases and signal values in the rows of `values` unless it is null.
     void step(double k0, int frames, double* values) {
         const int count = static_cast<int>(chains.size());
         if (values != nullptr) {
@@ -316,15 +410,51 @@ struct Synth::State {
         } else {
             advance<false>(chains.data(), count, k0, radiansPerHertz, frames, nullptr);
         }
-        std::size_t n = 0;
-        for (const LiveVoice& v : voices) {
-            if (v.noise()) {
-                NoiseRun& noise = runs[v.run].noise;
-                if (values != nullptr) {
-                    noise.Fill(values + noiseRows[n++] * kMixBlock, frames);
-                } else {
-                    noise.Skip(frames);
-                }
+        const std::int64_t n0 = current().begin + static_cast<std::int64_t>(k0);
+        if (values != nullptr && playsMix()) {
+            readMix(frames);
+        }
+        for (std::size_t j = 0; j < voices.size(); ++j) {
+            const LiveVoice& v = voices[j];
+            VoiceRun& run = runs[v.run];
+            double* a = values == nullptr ? nullptr : values + rows[j].first * kMixBlock;
+            double* b = values == nullptr ? nullptr : values + rows[j].second * kMixBlock;
+            switch (v.source) {
+                case Source::Noise:
+                    if (a != nullptr) {
+                        run.noise.Fill(a, frames);
+                    } else {
+                        run.noise.Skip(frames);
+                    }
+                    break;
+                case Source::Spin:
+                    if (a == nullptr) {
+                        run.spin.Skip(frames);
+                        break;
+                    }
+                    for (int i = 0; i < frames; ++i) {
+                        run.spin.Next(a[i], v.width.at(k0 + i), a[i], b[i]);
+                    }
+                    break;
+                case Source::Bell:
+                    for (int i = 0; i < frames; ++i) {
+                        const double value = run.bell.Next(n0 + i);
+                        if (a != nullptr) {
+                            a[i] = value;
+                        }
+                    }
+                    break;
+                case Source::Mix:
+                    for (int i = 0; a != nullptr && i < frames; ++i) {
+                        a[i] = mixFrames[2 * i];
+                        b[i] = mixFrames[2 * i + 1];
+                    }
+                    break;
+                case Source::Phases:
+                    for (int i = 0; a != nullptr && v.wave != nullptr && i < frames; ++i) {
+                        waveTerms(v, a[i], b[i], k0 + i, harmonicLimit, a[i], b[i]);
+                    }
+                    break;
             }
         }
     }
@@ -332,6 +462,9 @@ struct Synth::State {
     template <typename Out>
     void plainFrames(Out* out, int frames) {
         const double k0 = static_cast<double>(position - current().begin);
+        if (playsMix()) {
+            readMix(frames);
+        }
         for (int i = 0; i < frames; ++i) {
             const double k = k0 + i;
             for (std::size_t j = 0; j < voices.size(); ++j) {
@@ -342,7 +475,7 @@ struct Synth::State {
                 s.amplitude = v.amplitude.at(k);
                 s.phaseA = run.phaseA;
                 s.phaseB = run.phaseB;
-                s.noise = v.noise() ? run.noise.Next() : 0.0;
+                signalAt(v, run, k, i, s);
                 if (v.phases >= 1) {
                     run.phaseA = nextPhase(run.phaseA, v.frequencyA.at(k) * radiansPerHertz);
                 }
@@ -355,6 +488,31 @@ struct Synth::State {
             ReferenceFrame(samples.data(), static_cast<int>(samples.size()), format, left, right);
             out[2 * i] = static_cast<Out>(left);
             out[2 * i + 1] = static_cast<Out>(right);
+        }
+    }
+
+    // The signal a voice makes at span position k, frame i of the piece, one sample at a
+    // time as the reference takes it; before its phases step on.
+    void signalAt(const LiveVoice& v, VoiceRun& run, double k, int i, VoiceSample& s) {
+        switch (v.source) {
+            case Source::Noise:
+                s.noise = run.noise.Next();
+                break;
+            case Source::Spin:
+                run.spin.Next(run.phaseA, v.width.at(k), s.noise, s.noiseB);
+                break;
+            case Source::Bell:
+                s.noise = run.bell.Next(current().begin + static_cast<std::int64_t>(k));
+                break;
+            case Source::Mix:
+                s.noise = mixFrames[2 * i];
+                s.noiseB = mixFrames[2 * i + 1];
+                break;
+            case Source::Phases:
+                if (v.wave != nullptr) {
+                    waveTerms(v, run.phaseA, run.phaseB, k, harmonicLimit, s.noise, s.noiseB);
+                }
+                break;
         }
     }
 
@@ -466,8 +624,8 @@ struct Synth::State {
 };
 
 Synth::Synth(const Timeline& timeline, std::uint64_t seed, const SampleFormat& format,
-             Method method)
-    : m_state(std::make_unique<State>(timeline, seed, format, method)) {}
+             Method method, MixStream* mix)
+    : m_state(std::make_unique<State>(timeline, seed, format, method, mix)) {}
 
 Synth::~Synth() = default;
 

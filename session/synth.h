@@ -19,6 +19,8 @@
 
 namespace session {
 
+class MixStream;
+
 class Synth {
   public:
     enum class Method {
@@ -26,9 +28,10 @@ class Synth {
         Plain,  // ReferenceFrame for every frame: the definition, kept for comparison
     };
 
-    // The timeline must outlive the synthesis. `seed` chooses the noise.
+    // The timeline must outlive the synthesis, and so must `mix`, the session's mix file
+    // opened at the timeline's rate (null: a mix voice is silent). `seed` chooses the noise.
     Synth(const Timeline& timeline, std::uint64_t seed, const SampleFormat& format,
-          Method method = Method::Fast);
+          Method method = Method::Fast, MixStream* mix = nullptr);
     ~Synth();
     Synth(const Synth&) = delete;
     Synth& operator=(const Synth&) = delete;

@@ -58,10 +58,16 @@ VoiceState silent(VoiceState state) {
 
 // Whether the voice in a slot goes on as the same track through the change.
 bool continues(const Voice& a, const Voice& b, Change kind) {
-    if (SoundingKind(a.kind) != SoundingKind(b.kind) || a.kind == VoiceKind::None) {
+    if (SoundingKind(a.kind) != SoundingKind(b.kind) || a.kind == VoiceKind::None ||
+        a.wave != b.wave) {
         return false;
     }
     return kind == Change::Slide || SameValues(a, b);
+}
+
+// A bell is not a slot's voice: it rings on its own, never faded, crossfaded or slid.
+Voice slotVoice(const Voice& v) {
+    return v.kind == VoiceKind::Bell ? Voice{} : v;
 }
 
 class Builder {
@@ -79,12 +85,19 @@ class Builder {
 
     Timeline Build() {
         const auto& entries = s_.entries;
+        t_.drawnWaves = s_.drawnWaves;
         if (entries.empty()) {
             t_.end = 0;
             return std::move(t_);
         }
         const std::size_t last = entries.size() - 1;
+        // -T before the first entry: silence until it, every position that much later.
+        lead_ = s_.startMs < 0 ? -4 * s_.startMs : 0;
+        t_.start = s_.startMs > 0 ? sample(4 * s_.startMs) : 0;
         t_.end = s_.ends ? sample(4 * entries[last].ms) : kEndless;
+        if (lead_ > 0) {
+            t_.spans.push_back({0, sample(0), {}});
+        }
         startIds(entries[0].set);
         Quarters steadyFrom = 0;
         for (std::size_t i = 0; i < last; ++i) {
@@ -98,13 +111,36 @@ class Builder {
             steady(entries[last].set, steadyFrom, -1);
             addPeriod(last, -1, {-1, -1, Change::Hold});
         }
+        ringBells();
         return std::move(t_);
     }
 
   private:
     // -1 stands for the end of a session that plays on without end.
     std::int64_t sample(Quarters q) const {
-        return q < 0 ? kEndless : FramesOfQuarterMs(q, t_.rate);
+        return q < 0 ? kEndless : FramesOfQuarterMs(q + lead_, t_.rate, s_.quick);
+    }
+
+    // Each entry whose set holds a bell strikes it at the entry's sample, as a track of its
+    // own in every span its four seconds reach.
+    void ringBells() {
+        const auto length = static_cast<std::int64_t>(kBellSeconds * t_.rate);
+        for (const Entry& e : s_.entries) {
+            const std::int64_t strike = sample(4 * e.ms);
+            for (const Voice& v : voices(e.set)) {
+                if (v.kind != VoiceKind::Bell || strike >= t_.end) {
+                    continue;
+                }
+                const VoiceState state = StateOf(v, scale(e.set));
+                const int id = nextId_++;
+                // Spans follow one another: the first that ends after the strike, and on.
+                auto span = std::partition_point(t_.spans.begin(), t_.spans.end(),
+                                                 [&](const Span& sp) { return sp.end <= strike; });
+                for (; span != t_.spans.end() && span->begin < strike + length; ++span) {
+                    span->tracks.push_back({id, VoiceKind::Bell, state, state, kSine, strike});
+                }
+            }
+        }
     }
 
     void addSpan(Quarters from, Quarters to, std::vector<Track> tracks) {
@@ -125,7 +161,7 @@ class Builder {
 
     void startIds(int set) {
         for (const Voice& v : voices(set)) {
-            ids_.push_back(v.kind == VoiceKind::None ? -1 : nextId_++);
+            ids_.push_back(slotVoice(v).kind == VoiceKind::None ? -1 : nextId_++);
         }
     }
 
@@ -133,9 +169,10 @@ class Builder {
         std::vector<Track> tracks;
         const auto& vs = voices(set);
         for (std::size_t k = 0; k < vs.size(); ++k) {
-            if (vs[k].kind != VoiceKind::None) {
-                const VoiceState state = StateOf(vs[k], scale(set));
-                tracks.push_back({ids_[k], SoundingKind(vs[k].kind), state, state});
+            const Voice v = slotVoice(vs[k]);
+            if (v.kind != VoiceKind::None) {
+                const VoiceState state = StateOf(v, scale(set));
+                tracks.push_back({ids_[k], SoundingKind(v.kind), state, state, v.wave});
             }
         }
         addSpan(from, to, std::move(tracks));
@@ -150,22 +187,22 @@ class Builder {
         std::vector<Track> tracks;      // over the window, or its first half for a silence
         std::vector<Track> afterwards;  // the second half of a silence
         for (std::size_t k = 0; k < slots; ++k) {
-            const Voice& a = k < olds.size() ? olds[k] : none;
-            const Voice& b = k < news.size() ? news[k] : none;
+            const Voice a = k < olds.size() ? slotVoice(olds[k]) : none;
+            const Voice b = k < news.size() ? slotVoice(news[k]) : none;
             const VoiceState was = StateOf(a, scale(fromSet));
             const VoiceState will = StateOf(b, scale(toSet));
             if (w.kind != Change::Silence && continues(a, b, w.kind)) {
                 ids[k] = ids_[k];
-                tracks.push_back({ids_[k], SoundingKind(a.kind), was, will});
+                tracks.push_back({ids_[k], SoundingKind(a.kind), was, will, a.wave});
                 continue;
             }
             if (a.kind != VoiceKind::None) {
-                tracks.push_back({ids_[k], SoundingKind(a.kind), was, silent(was)});
+                tracks.push_back({ids_[k], SoundingKind(a.kind), was, silent(was), a.wave});
             }
             if (b.kind != VoiceKind::None) {
                 ids[k] = nextId_++;
                 auto& into = w.kind == Change::Silence ? afterwards : tracks;
-                into.push_back({ids[k], SoundingKind(b.kind), silent(will), will});
+                into.push_back({ids[k], SoundingKind(b.kind), silent(will), will, b.wave});
             }
         }
         if (w.kind == Change::Silence) {
@@ -182,6 +219,7 @@ class Builder {
     Timeline t_;
     std::vector<int> ids_;  // the track of each slot of the set now playing; -1 when empty
     int nextId_ = 0;
+    Quarters lead_ = 0;  // the silence -T puts before the first entry
 };
 
 }  // namespace

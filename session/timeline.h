@@ -26,7 +26,13 @@ struct Track {
     VoiceKind kind = VoiceKind::None;  // never None
     VoiceState from;
     VoiceState to;
+    int wave = kSine;         // a tone voice's wave
+    std::int64_t strike = 0;  // Bell: the sample it is struck at, from which it rings 4 s
 };
+
+// How long a bell rings after it is struck: it halves every quarter second, for 4 s.
+constexpr double kBellSeconds = 4.0;
+constexpr double kBellHalving = 0.25;
 
 // A range of samples [begin, end) over which every voice moves linearly. Spans follow
 // one another without gaps from sample 0; the last ends at the session's end, or at
@@ -60,10 +66,17 @@ struct Timeline {
     std::vector<Span> spans;
     std::vector<Period> periods;
     std::vector<double> setScale;  // per Session::sets: 1, or 100 / (sum of amplitudes)
+    // -T: the samples that play and render skip at the start, as --from skips them.
+    std::int64_t start = 0;
+    // waveNN lines, as Session::drawnWaves: the samples of each drawn wave.
+    std::vector<std::vector<double>> drawnWaves;
 };
 
 // Lays the session out at `rate` samples per second (8000 to 192000). Times in
-// milliseconds become the nearest sample (halves round up).
+// milliseconds, divided by -q, become the nearest sample (halves round up). A -T that falls
+// before the first entry puts that much silence before it; one that falls within the
+// session sets `start`. Bells ring from the samples of their entries whatever the changes
+// around them, as tracks of their own after a span's slots.
 Timeline BuildTimeline(const Session& session, int rate);
 
 }  // namespace session

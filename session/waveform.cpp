@@ -46,6 +46,17 @@ std::optional<Waveform> Waveform::Drawn(const std::vector<double>& samples, std:
     return wave;
 }
 
+double Waveform::Bound() const {
+    if (m_shape != Shape::Drawn) {
+        return 2.0;  // the square's and the sawtooth's partial sums stay below 1.18 (Gibbs)
+    }
+    double sum = 0.0;
+    for (std::size_t k = 0; k < m_cos.size(); ++k) {
+        sum += std::fabs(m_cos[k]) + std::fabs(m_sin[k]);
+    }
+    return sum;
+}
+
 long Waveform::Harmonics(double frequency, double limit) {
     const double f = std::fabs(frequency);
     if (f == 0.0 || f >= limit) {

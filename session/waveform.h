@@ -33,6 +33,10 @@ class Waveform {
     // w(φ) with its first `harmonics` harmonics (fewer when the wave has fewer).
     double Value(double phase, long harmonics) const;
 
+    // No partial sum of the wave is larger in size than this: the size of the first
+    // harmonics' sum bounds any of its partial sums in a synthesis guard.
+    double Bound() const;
+
     Shape shape() const { return m_shape; }
 
   private:

@@ -174,3 +174,33 @@ TEST(Describe, NotesAnArrowOnTheLastEntry) {
 }
 
 }  // namespace
+
+namespace {
+
+using session::VoiceKind;
+
+TEST(Timeline, BellsRingOnTheirOwnAndMinusQAndMinusTMoveEveryTime) {
+    // a: a bell of 1000 Hz at 40 and a plain tone at 60, struck at 0:00 and 0:00:10.
+    session::Session s;
+    s.sets = {{"a", {{VoiceKind::Bell, 1000, 0, 0, 40}, {VoiceKind::Tone, 200, 0, 0, 60}}, 1}};
+    s.entries = {{0, 0}, {10000, 0}};
+    s.quick = 2;  // the second entry at 5 s, 40000 samples at 8000 Hz; the window 2.5-7.5 s
+    session::Timeline t = session::BuildTimeline(s, 8000);
+    EXPECT_EQ(spans(t),
+              "[0,20000) #0 0.6>0.6 #1 0.4>0.4; [20000,60000) #0 0.6>0.6 #1 0.4>0.4 #2 0.4>0.4; "
+              "[60000,inf) #0 0.6>0.6 #2 0.4>0.4");
+    EXPECT_EQ(t.spans[1].tracks[1].strike, 0);
+    EXPECT_EQ(t.spans[1].tracks[2].strike, 40000);
+    EXPECT_EQ(t.spans[1].tracks[2].kind, VoiceKind::Bell);
+    // -T after the first entry: 2.5 s of the file skipped, at -q 2 1.25 s; before it: one
+    // second of silence first, half a second at -q 2.
+    s.startMs = 2500;
+    EXPECT_EQ(session::BuildTimeline(s, 8000).start, 10000);
+    s.startMs = -1000;
+    t = session::BuildTimeline(s, 8000);
+    EXPECT_EQ(t.start, 0);
+    EXPECT_EQ(spans(t).substr(0, 27), "[0,4000); [4000,24000) #0 0");
+    EXPECT_EQ(t.periods[1].begin, 44000);
+}
+
+}  // namespace
