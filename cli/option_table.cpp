@@ -138,7 +138,8 @@ CommandTable render() {
         "render    writes about five minutes (297.2 s) of the beat tone to a 16-bit\n"
         "          stereo WAV file, the channels exchanged every 50 blocks (18.6 s).\n"
         "          With --session or --tones it writes a session to OUT, whose extension\n"
-        "          names the format: .wav, .flac or .ogg (Ogg Vorbis).\n",
+        "          names the format: .wav, .flac, .ogg (Ogg Vorbis), .mp3 or .opus\n"
+        "          (Opus at 48000 Hz unless --rate names another rate it takes).\n",
         {
             {"--carrier", "HZ", kCarrier, "carrier pitch, " + kCarrier + " (default 150)", kTone,
              [](const std::string& v, CommandLine& l) { return carrier(v, l.render.carrier); }},
@@ -179,7 +180,7 @@ CommandTable render() {
                  }
                  return rate && *rate >= 8000;
              }},
-            {"--bits", "N", "16 or 24", "16 or 24 bits a sample (default 16; not for .ogg)",
+            {"--bits", "N", "16 or 24", "16 or 24 bits a sample (default 16; .wav and .flac only)",
              kSessions,
              [](const std::string& v, CommandLine& l) {
                  l.sessionRender.bits = v == "24" ? 24 : 16;

@@ -155,18 +155,19 @@ std::string checkRender(const CLI::App& app, CommandLine& line) {
     const std::string output = app.count("--output") != 0 ? "--output" : "-o";
     if (app.count(output) == 0) {
         return "-o: required with " + std::string(session.source.file ? "--session" : "--tones") +
-               ": the file to write (.wav, .flac or .ogg)";
+               ": the file to write (" + session::kFormatExtensions + ")";
     }
     const auto format = session::FormatOfPath(line.render.path);
     if (!format) {
-        return output + ": expected a file name ending in .wav, .flac or .ogg, got " +
-               Shown(line.render.path);
+        return output + ": expected a file name ending in " + session::kFormatExtensions +
+               ", got " + Shown(line.render.path);
     }
     if (session.source.tones && !session.lengthMs) {
         return "--length: required with --tones, which play without end";
     }
-    if (session.bits == 24 && format == session::FileFormat::Ogg) {
-        return "--bits: 24 is not possible with .ogg (Ogg Vorbis has no bit depth)";
+    if (app.count("--bits") != 0 && !session::HasBitDepth(*format)) {
+        return "--bits: not with " + line.render.path.substr(line.render.path.rfind('.')) +
+               " (a lossy encoder has no bit depth)";
     }
     session.path = line.render.path;
     line.kind = CommandLine::Kind::SessionRender;

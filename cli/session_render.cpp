@@ -52,15 +52,25 @@ int RunSessionRender(const SessionRenderOptions& options) {
     if (!session) {
         return 2;
     }
-    const int rate = session::RateInUse(*session, options.rate);
-    if (!FitsRate(*session, rate)) {
-        return 2;
-    }
     const std::optional<session::FileFormat> format = session::FormatOfPath(options.path);
     const std::string shown = Printable(options.path);
     if (!format) {
-        std::fprintf(stderr, "tovin-cli: -o: expected a .wav, .flac or .ogg file, got %s\n",
-                     shown.c_str());
+        std::fprintf(stderr, "tovin-cli: -o: expected a %s file, got %s\n",
+                     session::kFormatExtensions, shown.c_str());
+        return 2;
+    }
+    int rate = session::RateInUse(*session, options.rate);
+    if (*format == session::FileFormat::Opus && !session::OpusTakes(rate)) {
+        if (options.rate) {
+            std::fprintf(stderr,
+                         "tovin-cli: --rate: Opus takes 8000, 12000, 16000, 24000 or 48000 Hz, "
+                         "got %d\n",
+                         rate);
+            return 2;
+        }
+        rate = 48000;
+    }
+    if (!FitsRate(*session, rate)) {
         return 2;
     }
     const session::Timeline timeline = session::BuildTimeline(*session, rate);

@@ -10,10 +10,24 @@
 
 namespace session {
 
-enum class FileFormat { Wav, Flac, Ogg };
+enum class FileFormat { Wav, Flac, Ogg, Mp3, Opus };
 
-// The format a file name asks for by its extension (.wav, .flac, .ogg, in any case); a
-// name that is only the extension asks for none.
+// The extensions a render writes, as messages list them.
+inline constexpr const char* kFormatExtensions = ".wav, .flac, .ogg, .mp3 or .opus";
+
+// Whether --bits chooses anything: lossy encoders take the samples whatever their size.
+inline bool HasBitDepth(FileFormat format) {
+    return format == FileFormat::Wav || format == FileFormat::Flac;
+}
+
+// The rates an Opus encoder takes; a render to .opus without one of them asked for is made
+// at 48000 Hz, the synthesis being exact at any rate.
+inline bool OpusTakes(int rate) {
+    return rate == 8000 || rate == 12000 || rate == 16000 || rate == 24000 || rate == 48000;
+}
+
+// The format a file name asks for by its extension (.wav, .flac, .ogg, .mp3, .opus, in any
+// case); a name that is only the extension asks for none.
 inline std::optional<FileFormat> FormatOfPath(const std::string& path) {
     const auto endsWith = [&path](const char* extension) {
         const std::size_t n = std::strlen(extension);
@@ -27,6 +41,12 @@ inline std::optional<FileFormat> FormatOfPath(const std::string& path) {
     }
     if (endsWith(".ogg")) {
         return FileFormat::Ogg;
+    }
+    if (endsWith(".mp3")) {
+        return FileFormat::Mp3;
+    }
+    if (endsWith(".opus")) {
+        return FileFormat::Opus;
     }
     return std::nullopt;
 }

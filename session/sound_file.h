@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Sound files of sessions: WAV (16 or 24 bits), FLAC (16 or 24) and Ogg Vorbis, written
-// through libsndfile. A file never states more sound than it holds: when a write fails,
-// the file is cut back to the last whole frame (WAV), FLAC frame or Ogg page, and its
-// header states what remains (a FLAC file's length stays "unknown", as the format allows;
-// an Ogg file states none).
+// Sound files of sessions: WAV (16 or 24 bits), FLAC (16 or 24), Ogg Vorbis, MP3 and Opus,
+// written through libsndfile. A file never states more sound than it holds: when a write
+// fails, the file is cut back to the last whole frame (WAV), FLAC frame, Ogg page (Vorbis
+// and Opus) or the encoder's last whole write (MP3), and its header states what remains (a
+// FLAC file's length stays "unknown", as the format allows; the others state none).
 #pragma once
 
 #include <cstdint>
