@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+#include "cli/session_mix.h"
+
 #include "session/clock.h"
 #include "session/describe.h"
 #include "session/reader.h"
@@ -11,7 +13,7 @@
 namespace cli {
 
 int RunCheck(const CheckOptions& options) {
-    const session::ReadResult read = session::ReadSessionFile(options.file);
+    const session::ReadResult read = session::ReadSessionFile(options.file, options.mix);
     if (!read.session) {
         // The first line of each error carries the program's name; the line and the caret
         // under it follow as they are.
@@ -22,8 +24,18 @@ int RunCheck(const CheckOptions& options) {
     }
     // Positions at the rate a render uses by default, so that every time shown is a sample.
     const int rate = session::RateInUse(*read.session);
+    const OpenedMix mix = OpenSessionMix(*read.session, rate);
+    if (!mix.ok) {
+        return 2;
+    }
     const session::Timeline timeline = session::BuildTimeline(*read.session, rate);
-    std::fputs(session::Describe(*read.session, timeline).c_str(), stdout);
+    std::string text = session::Describe(*read.session, timeline);
+    if (mix.file) {
+        // After the heading's first line, with the notes on the whole session.
+        const std::size_t heading = text.find(read.session->source + ": ");
+        text.insert(text.find('\n', heading) + 1, DescribeMix(*read.session, *mix.file));
+    }
+    std::fputs(text.c_str(), stdout);
     return 0;
 }
 

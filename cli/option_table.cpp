@@ -55,6 +55,9 @@ bool text(const std::string& value, Text& out) {
 }
 
 const char* const kTone = "The tone";
+const char* const kMixHelp =
+    "the mix file (any sound file libsndfile reads), given, or in\n"
+    "place of the session's -m";
 const char* const kSessions = "Sessions";
 
 CommandTable play() {
@@ -63,8 +66,8 @@ CommandTable play() {
         "usage: tovin-cli play [--carrier HZ] [--beat HZ] [--volume 0-100] [--seconds N]\n"
         "                      [--midi [--midi-volume 0-100] [--record-midi FILE]]\n"
         "       tovin-cli play --session FILE [--volume 0-100] [--from hh:mm:ss]\n"
-        "                      [--seconds N]\n"
-        "       tovin-cli play --tones VOICES [--volume 0-100] [--seconds N]\n"
+        "                      [--seconds N] [--mix FILE]\n"
+        "       tovin-cli play --tones VOICES [--volume 0-100] [--seconds N] [--mix FILE]\n"
         "\n"
         "play      plays the binaural beat tone through the default sound device until\n"
         "          Ctrl-C, or for N seconds. The left ear hears the carrier less the\n"
@@ -117,6 +120,10 @@ CommandTable play() {
                  l.sessionPlay.fromMs = ms.value_or(0);
                  return ms.has_value();
              }},
+            {"--mix", "FILE", "a file name", kMixHelp, kSessions,
+             [](const std::string& v, CommandLine& l) {
+                 return text(v, l.sessionPlay.source.mix);
+             }},
         },
     };
 }
@@ -131,9 +138,9 @@ CommandTable render() {
         "render",
         "usage: tovin-cli render [--carrier HZ] [--beat HZ] [-o FILE]\n"
         "       tovin-cli render --session FILE -o OUT [--length hh:mm:ss] [--rate HZ]\n"
-        "                        [--bits 16|24] [--seed N]\n"
+        "                        [--bits 16|24] [--seed N] [--mix FILE]\n"
         "       tovin-cli render --tones VOICES --length hh:mm:ss -o OUT [--rate HZ]\n"
-        "                        [--bits 16|24] [--seed N]\n"
+        "                        [--bits 16|24] [--seed N] [--mix FILE]\n"
         "\n"
         "render    writes about five minutes (297.2 s) of the beat tone to a 16-bit\n"
         "          stereo WAV file, the channels exchanged every 50 blocks (18.6 s).\n"
@@ -193,18 +200,23 @@ CommandTable render() {
                  l.sessionRender.seed = seed.value_or(0);
                  return seed.has_value();
              }},
+            {"--mix", "FILE", "a file name", kMixHelp, kSessions,
+             [](const std::string& v, CommandLine& l) {
+                 return text(v, l.sessionRender.source.mix);
+             }},
         },
     };
 }
 
 CommandTable check() {
     return {"check",
-            "usage: tovin-cli check FILE\n"
+            "usage: tovin-cli check [--mix FILE] FILE\n"
             "\n"
             "check     reads a session file and prints what plays when: each tone-set's\n"
-            "          voices and levels and how it changes into the next; or its errors,\n"
-            "          each with its line and column, and exits with 2.\n",
-            {}};
+            "          voices and levels and how it changes into the next, and its mix file;\n"
+            "          or its errors, each with its line and column, and exits with 2.\n",
+            {{"--mix", "FILE", "a file name", kMixHelp, kSessions,
+              [](const std::string& v, CommandLine& l) { return text(v, l.check.mix); }}}};
 }
 
 }  // namespace

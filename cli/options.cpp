@@ -231,7 +231,9 @@ CommandLine parseCommand(const CommandTable& command, const std::vector<std::str
     CommandLine line;
     std::string error;
     if (command.name == "check") {
-        error = checkCheck(words, line);
+        if (error = readOptions(command, *app, line); error.empty()) {
+            error = checkCheck(words, line);
+        }
     } else if (!words.empty()) {
         error = "unknown option " + Shown(words.front()) + "; try 'tovin-cli --help'";
     } else if (error = readOptions(command, *app, line); error.empty()) {

@@ -33,6 +33,7 @@ struct RenderOptions {
 struct SessionSource {
     std::optional<std::string> file;
     std::optional<std::string> tones;
+    std::optional<std::string> mix;  // --mix: the mix file, given or in place of -m
 };
 
 struct SessionPlayOptions {
@@ -53,6 +54,7 @@ struct SessionRenderOptions {
 
 struct CheckOptions {
     std::string file;
+    std::optional<std::string> mix;  // --mix
 };
 
 struct CommandLine {

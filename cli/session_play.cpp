@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "cli/device_failure.h"
+#include "cli/session_mix.h"
 #include "cli/session_player.h"
 #include "cli/session_source.h"
 #include "cli/session_status.h"
@@ -22,8 +23,13 @@ int RunSessionPlay(const SessionPlayOptions& options) {
         return 2;
     }
     const int rate = session::RateInUse(*session);
+    const OpenedMix mix = OpenSessionMix(*session, rate);
+    if (!mix.ok) {
+        return 2;
+    }
     const session::Timeline timeline = session::BuildTimeline(*session, rate);
-    const std::int64_t from = session::FramesOfMs(options.fromMs, rate);
+    // --from counts on from where -T starts the session.
+    const std::int64_t from = timeline.start + session::FramesOfMs(options.fromMs, rate);
     if (timeline.end != session::kEndless && from >= timeline.end) {
         std::fprintf(stderr, "tovin-cli: --from: the session ends at %s\n",
                      session::FormatFrames(timeline.end, rate, session::ClockStyle::Exact).c_str());
@@ -40,12 +46,13 @@ int RunSessionPlay(const SessionPlayOptions& options) {
     std::fflush(stdout);
 
     const bool live = plat::IsTerminal(1);
-    SessionPlayer player(timeline, from, end, options.volume, [&](std::int64_t frame) {
-        if (live) {
-            std::printf("\r%s\x1b[K", StatusLine(*session, timeline, frame).c_str());
-            std::fflush(stdout);
-        }
-    });
+    SessionPlayer player(
+        timeline, from, end, options.volume, mix.file.get(), [&](std::int64_t frame) {
+            if (live) {
+                std::printf("\r%s\x1b[K", StatusLine(*session, timeline, frame).c_str());
+                std::fflush(stdout);
+            }
+        });
     if (!player.Open()) {
         plat::MessageBeep(plat::MB_ICONEXCLAMATION);
         ReportDeviceFailure("Error opening waveform audio device!");  // and the device's reason

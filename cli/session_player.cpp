@@ -14,8 +14,9 @@ constexpr int kFadeDivisor = 4;  // a quarter of a second
 }  // namespace
 
 SessionPlayer::SessionPlayer(const session::Timeline& timeline, std::int64_t from, std::int64_t end,
-                             int volume, std::function<void(std::int64_t)> played)
-    : m_synth(timeline, 0, session::kPcm16),
+                             int volume, session::MixStream* mix,
+                             std::function<void(std::int64_t)> played)
+    : m_synth(timeline, 0, session::kPcm16, session::Synth::Method::Fast, mix),
       m_rate(timeline.rate),
       m_blockFrames(std::max(1, timeline.rate / 10)),
       // Full volume is the gain 65535/65535: the device plays the samples as they are.

@@ -20,8 +20,9 @@ class SessionPlayer : public plat::CWnd {
     // Plays [from, end) of the timeline, which must outlive the player; `end` may be
     // kEndless. `played` is called on the user-interface thread each time a block has been
     // played, with the frame reached.
+    // `mix`, the session's mix file at the timeline's rate (or null), must outlive it too.
     SessionPlayer(const session::Timeline& timeline, std::int64_t from, std::int64_t end,
-                  int volume, std::function<void(std::int64_t)> played);
+                  int volume, session::MixStream* mix, std::function<void(std::int64_t)> played);
     ~SessionPlayer() override;
 
     // Opens the device and starts playing. False when the device cannot be opened.

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "cli/progress_bar.h"
+#include "cli/session_mix.h"
 #include "cli/session_source.h"
 #include "platform/system.h"
 #include "session/clock.h"
@@ -73,8 +74,14 @@ int RunSessionRender(const SessionRenderOptions& options) {
     if (!FitsRate(*session, rate)) {
         return 2;
     }
+    const OpenedMix mix = OpenSessionMix(*session, rate);
+    if (!mix.ok) {
+        return 2;
+    }
     const session::Timeline timeline = session::BuildTimeline(*session, rate);
-    std::int64_t frames = timeline.end;
+    // -T within the session starts the file there; the length counts from there too.
+    std::int64_t frames =
+        timeline.end == session::kEndless ? timeline.end : timeline.end - timeline.start;
     if (options.lengthMs) {
         frames = session::FramesOfMs(*options.lengthMs, rate);
     } else if (timeline.end == session::kEndless) {
@@ -90,6 +97,8 @@ int RunSessionRender(const SessionRenderOptions& options) {
     job.bits = options.bits;
     job.seed = options.seed;
     job.frames = frames;
+    job.from = timeline.start;
+    job.mix = mix.file.get();
     std::optional<ProgressBar> bar;
     if (plat::IsTerminal(1)) {
         bar.emplace(shown, frames, rate);

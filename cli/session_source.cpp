@@ -20,8 +20,9 @@ void printErrors(const std::vector<std::string>& errors) {
 }  // namespace
 
 std::optional<session::Session> LoadSession(const SessionSource& source) {
-    session::ReadResult read = source.file ? session::ReadSessionFile(*source.file)
-                                           : session::ReadTones(source.tones.value_or(""));
+    session::ReadResult read = source.file
+                                   ? session::ReadSessionFile(*source.file, source.mix)
+                                   : session::ReadTones(source.tones.value_or(""), source.mix);
     if (!read.session) {
         printErrors(read.errors);
         return std::nullopt;

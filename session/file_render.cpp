@@ -37,7 +37,8 @@ bool renderBlocks(const Timeline& timeline, const FileRenderJob& job, const Samp
     std::int64_t taken = 0;  // blocks mixed
     bool stop = false;       // a write failed: no more blocks are wanted
 
-    Synth synth(timeline, job.seed, format);
+    Synth synth(timeline, job.seed, format, Synth::Method::Fast, job.mix);
+    synth.Seek(job.from);
     std::thread maker([&] {
         for (std::int64_t b = 0; b < blocks; ++b) {
             {
