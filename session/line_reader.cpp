@@ -111,7 +111,7 @@ ReadResult LineReader::ReadTones(std::string_view voices) {
         readVoices(set, words);
     }
     session_.sets.push_back(set);
-    session_.entries.push_back(Entry{0, 0, '-', '-', false, 1});
+    session_.entries.push_back(Entry{0, 0, '-', '-', false, false, 1});
     return result();
 }
 
@@ -125,10 +125,6 @@ void LineReader::readLine(std::string_view line) {
         ++start;
     }
     const std::string_view rest = line.substr(start);
-    if (inBlock_) {
-        inBlock_ = rest.substr(0, 1) != "}";
-        return;
-    }
     if (rest.substr(0, 2) == "##") {
         std::string_view text = rest.substr(2);
         if (!text.empty() && isBlank(text[0])) {
@@ -145,9 +141,15 @@ void LineReader::readLine(std::string_view line) {
     if (words.empty()) {
         return;
     }
+    if (openBlock_ >= 0) {
+        readBlockLine(words);
+        return;
+    }
     const Word& first = words[0];
     const std::size_t nameEnd = nameLength(first.text);
-    if (first.text[0] == '-') {
+    if (first.text == "}") {
+        fail(first.offset, "'}' without a block to close (a block starts \"NAME: {\")");
+    } else if (first.text[0] == '-') {
         readOptions(words);
     } else if (isTime(first.text)) {
         pastOptions_ = true;
@@ -241,14 +243,16 @@ void LineReader::readToneSet(const std::vector<Word>& words, std::size_t nameEnd
         voices.push_back({first.text.substr(nameEnd + 1), first.offset + nameEnd + 1});
     }
     voices.insert(voices.end(), words.begin() + 1, words.end());
-    if (!voices.empty() && voices[0].text[0] == '{') {
-        fail(voices[0].offset, "block lines (NAME: { ... }) are not supported");
-        inBlock_ = voices.back().text != "}";
+    const bool block = !voices.empty() && voices[0].text[0] == '{';
+    if (const std::string defined = definedBefore(name); !defined.empty()) {
+        fail(first.offset, defined);
+        if (block) {
+            openBlock(voices, name, false);  // its lines are still the block's, not the file's
+        }
         return;
     }
-    if (const auto known = setIndex_.find(name); known != setIndex_.end()) {
-        fail(first.offset, "tone-set " + Quoted(name) + " is already defined on line " +
-                               std::to_string(session_.sets[known->second].line));
+    if (block) {
+        openBlock(voices, name, true);
         return;
     }
     // Known from here on even if its voices fail, so that its time lines do not add errors.
@@ -282,11 +286,59 @@ void LineReader::readVoices(ToneSet& set, std::vector<Word> words) {
     }
 }
 
+std::string LineReader::definedBefore(std::string_view name) const {
+    if (const auto set = setIndex_.find(name); set != setIndex_.end()) {
+        return "tone-set " + Quoted(name) + " is already defined on line " +
+               std::to_string(session_.sets[set->second].line);
+    }
+    if (const auto block = blockIndex_.find(name); block != blockIndex_.end()) {
+        return "block " + Quoted(name) + " is already defined on line " +
+               std::to_string(blocks_[block->second].line + 1);
+    }
+    return "";
+}
+
+void LineReader::openBlock(const std::vector<Word>& voices, std::string_view name, bool named) {
+    if (voices[0].text != "{" || voices.size() > 1) {
+        const Word& after = voices[0].text != "{" ? voices[0] : voices[1];
+        fail(after.offset + (voices[0].text != "{" ? 1 : 0),
+             "expected the end of the line after '{': a block's time lines follow on lines of "
+             "their own, up to a line '}'");
+    }
+    // Opened even so, so that its lines are not read as the file's own.
+    openBlock_ = static_cast<int>(blocks_.size());
+    if (named) {
+        blockIndex_.emplace(std::string(name), openBlock_);
+    }
+    blocks_.push_back({name, current_, {}});
+}
+
+void LineReader::readBlockLine(const std::vector<Word>& words) {
+    Block& block = blocks_[openBlock_];
+    if (words[0].text == "}") {
+        openBlock_ = -1;
+        if (words.size() > 1) {
+            fail(words[1].offset, "expected the end of the line after '}'");
+        } else if (block.lines.empty()) {
+            fail(words[0].offset, "block " + Quoted(block.name) + " has no time lines");
+        }
+        return;
+    }
+    if (!isTime(words[0].text)) {
+        fail(words[0].offset,
+             "expected a time line (+h:mm[:ss] NAME) or '}' to end block " + Quoted(block.name));
+        return;
+    }
+    readTimeLine(words);
+}
+
 void LineReader::readTimeLine(const std::vector<Word>& words) {
-    ++timeLines_;
-    lastArrow_.reset();
-    Entry entry;
-    entry.line = current_ + 1;
+    if (openBlock_ < 0) {
+        ++timeLines_;
+    }
+    TimedLine timed;
+    timed.line = current_;
+    timed.timeOffset = words[0].offset;
     std::size_t i = 1;
     const auto end = [&] { return words.back().offset + words.back().text.size(); };
     if (i < words.size() && std::string_view("<->=").find(words[i].text[0]) != std::string::npos) {
@@ -298,8 +350,9 @@ void LineReader::readTimeLine(const std::vector<Word>& words) {
                  "('>', '-' or '=')");
             return;
         }
-        entry.fadeIn = ff[0];
-        entry.fadeOut = ff[1];
+        timed.fadeIn = ff[0];
+        timed.fadeOut = ff[1];
+        timed.callOffset = words[i].offset;
         ++i;
     }
     if (i == words.size()) {
@@ -320,32 +373,38 @@ void LineReader::readTimeLine(const std::vector<Word>& words) {
                    : "a tone-set name has only letters, digits, '_' and '-'");
         return;
     }
-    std::optional<Error> arrowAt;
+    timed.name = name.text;
+    timed.nameOffset = name.offset;
     if (i < words.size() && words[i].text == "->") {
-        entry.arrow = true;
-        arrowAt = Error{current_, words[i++].offset, ""};
+        timed.arrow = true;
+        timed.callOffset = std::min(timed.callOffset, words[i].offset);
+        ++i;
     }
     if (i < words.size()) {
         fail(words[i].offset, "expected '->' or the end of the line after the tone-set name");
         return;
     }
-    if (!placeEntry(words[0], entry)) {
+    if (!placeTime(words[0], timed)) {
         return;
     }
-    lastArrow_ = arrowAt;
-    if (const auto known = setIndex_.find(name.text); known != setIndex_.end()) {
-        entry.set = known->second;
-    } else {
-        pending_.push_back({current_, name.offset, name.text, session_.entries.size()});
-    }
-    session_.entries.push_back(entry);
+    (openBlock_ >= 0 ? blocks_[openBlock_].lines : timed_).push_back(timed);
 }
 
-bool LineReader::placeEntry(const Word& time, Entry& entry) {
+bool LineReader::placeTime(const Word& time, TimedLine& timed) {
     const TimeRead read = ReadTime(time.text);
     if (!read.error.empty()) {
         fail(time.offset + read.offset, read.error);
         return false;
+    }
+    if (openBlock_ >= 0) {
+        if (read.base != TimeRead::Base::None) {
+            fail(time.offset,
+                 "a block's times are relative only (+h:mm or +h:mm:ss), counted from the line "
+                 "that calls it");
+            return false;
+        }
+        timed.ms = read.relativeMs;
+        return true;
     }
     std::string error;
     const auto ms = clock_.Place(read, error);
@@ -353,41 +412,38 @@ bool LineReader::placeEntry(const Word& time, Entry& entry) {
         fail(time.offset, error);
         return false;
     }
-    if (!session_.entries.empty() && *ms <= session_.entries.back().ms) {
-        const Entry& before = session_.entries.back();
-        fail(time.offset, (*ms == before.ms ? "the same time as the entry on line "
-                                            : "earlier than the entry on line ") +
-                              std::to_string(before.line) + ": entries come in time order");
-        return false;
-    }
-    entry.ms = *ms;
-    entry.nextDay = clock_.NextDay();
+    timed.ms = *ms;
+    timed.nextDay = clock_.NextDay();
     return true;
 }
 
 void LineReader::finish() {
-    int unknown = 0;
-    for (const Pending& p : pending_) {
-        if (const auto known = setIndex_.find(p.name); known != setIndex_.end()) {
-            session_.entries[p.entry].set = known->second;
-        } else if (++unknown <= kMaxErrors) {
-            // In line order: past the first kMaxErrors none can be among those shown.
-            errors_.push_back({p.line, p.offset, "unknown tone-set " + Quoted(p.name)});
-        }
+    if (openBlock_ >= 0) {
+        const Block& open = blocks_[openBlock_];
+        errors_.push_back({open.line, 0,
+                           "block " + Quoted(open.name) +
+                               " is not closed: expected a line '}' after its "
+                               "time lines"});
+        ++errorCount_;
     }
-    errorCount_ += unknown;
+    Expansion expanded = ExpandBlocks(timed_, blocks_, setIndex_, blockIndex_, kMaxErrors);
+    for (BlockError& e : expanded.errors) {
+        errors_.push_back({e.line, e.offset, std::move(e.message)});
+    }
+    errorCount_ += expanded.errorCount;
+    session_.entries = std::move(expanded.entries);
     if (timeLines_ == 0) {
         errors_.push_back({-1, 0, "no time lines: a session needs at least one (TIME NAME)"});
         ++errorCount_;
-    } else if (session_.ends && timeLines_ == 1 && endsOption_) {
+    } else if (session_.ends && timeLines_ == 1 && session_.entries.size() < 2 && endsOption_) {
         errors_.push_back({endsOption_->line, endsOption_->offset,
                            "a session that ends (-E) needs two time lines or more: it ends at "
                            "the last one"});
         ++errorCount_;
     }
-    if (lastArrow_ && !session_.entries.empty()) {
+    if (!session_.entries.empty() && session_.entries.back().arrow) {
         session_.entries.back().arrow = false;
-        session_.idleArrowLine = lastArrow_->line + 1;
+        session_.idleArrowLine = session_.entries.back().line;
     }
     // In line order, and what concerns the whole file after every line.
     const auto key = [](const Error& e) {

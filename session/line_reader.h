@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "session/blocks.h"
 #include "session/reader.h"
 #include "session/time_text.h"
 
@@ -36,12 +37,6 @@ class LineReader {
         std::size_t offset;
         std::string message;
     };
-    struct Pending {  // a time line's tone-set, resolved once every line is read
-        int line;
-        std::size_t offset;
-        std::string_view name;
-        std::size_t entry;
-    };
 
     // The blank-separated words of `text`, with their offsets.
     static std::vector<Word> split(std::string_view text);
@@ -49,8 +44,13 @@ class LineReader {
     void readOptions(const std::vector<Word>& words);
     void readToneSet(const std::vector<Word>& words, std::size_t nameEnd);
     void readVoices(ToneSet& set, std::vector<Word> words);
+    // `named`: callable by its name; a block whose name is taken is read but never called.
+    void openBlock(const std::vector<Word>& voices, std::string_view name, bool named);
+    void readBlockLine(const std::vector<Word>& words);
     void readTimeLine(const std::vector<Word>& words);
-    bool placeEntry(const Word& time, Entry& entry);
+    bool placeTime(const Word& time, TimedLine& timed);
+    // Where `name` is already defined as a tone-set or a block: the message, or "".
+    std::string definedBefore(std::string_view name) const;
     void finish();
     void fail(std::size_t offset, std::string message);
     ReadResult result();
@@ -61,14 +61,15 @@ class LineReader {
 
     Session session_;
     std::map<std::string, int, std::less<>> setIndex_;
-    std::vector<Pending> pending_;
+    std::map<std::string, int, std::less<>> blockIndex_;  // one namespace with the tone-sets
+    std::vector<Block> blocks_;
+    std::vector<TimedLine> timed_;  // the time lines outside blocks, expanded at the end
+    int openBlock_ = -1;            // the block whose lines are being read, up to its '}'
     SessionClock clock_;
     bool pastOptions_ = false;         // a tone-set or time line has been read
-    bool inBlock_ = false;             // inside an unsupported block, skipped up to its '}'
     std::string seenOptions_;          // the letters of the options given: S, E, F, r
     std::optional<Error> endsOption_;  // where -E or -SE was given
-    std::optional<Error> lastArrow_;   // where the last time line's "->" was, for check's note
-    int timeLines_ = 0;                // time lines seen, read or not
+    int timeLines_ = 0;                // time lines outside blocks, read or not
     int rate_ = 44100;                 // -r, for the check of each voice
 
     std::vector<Error> errors_;  // the first kMaxErrors, in line order

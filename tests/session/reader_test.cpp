@@ -41,8 +41,23 @@ TEST(ReaderErrors, EachNamesItsLineAndColumn) {
         {"a$: -\n", "1:2: expected ':' after the tone-set name (a name has only letters,"},
         {"_a: -\n", "1:1: expected an option, a tone-set line (NAME: VOICES) or a time line"},
         {"wave03: 0 1\n", "1:1: custom waveform lines (wave00: to wave99:) are not supported"},
-        {"b: {\n 1 2\n}\n" + set + "0:00 x\n",
-         "1:4: block lines (NAME: { ... }) are not supported"},
+        // Blocks: an error inside an expansion names the calls that reached it.
+        {"x: {\n+0:00 y\n}\ny: {\n+0:00 x\n}\n0:00 x\n",
+         "5:7: block 'x' calls itself: x -> y -> x"},
+        {"x: {\n+0:00 x\n}\n0:00 x\n", "2:7: block 'x' calls itself: x -> x"},
+        {set + "i: {\n+0:00 a\n+0:00 a\n}\no: {\n+0:05 i\n}\n0:00 o\n",
+         "4:1: the same time as the entry on line 3: entries come in time order (in block 'i', "
+         "called on line 7; in block 'o', called on line 9)"},
+        {set + "b: {\n+0:10 a\n}\n0:00 b\n0:05 a\n",
+         "6:1: earlier than the entry on line 3: entries come in time order"},
+        {"b: {\n0:00 a\n}\n", "2:1: a block's times are relative only (+h:mm or +h:mm:ss)"},
+        {set + "b: {\n+0:00 a\n}\n0:00 == b\n", "5:6: a call of block 'b' takes no FF and no"},
+        {"b: { +0:00 a\n}\n", "1:6: expected the end of the line after '{'"},
+        {"b: {\n+0:00 a\n", "1:1: block 'b' is not closed: expected a line '}'"},
+        {"b: {\n}\n", "2:1: block 'b' has no time lines"},
+        {"b: {\nc: -\n}\n", "2:1: expected a time line (+h:mm[:ss] NAME) or '}' to end block"},
+        {"}\n", "1:1: '}' without a block to close"},
+        {set + "a: {\n}\n", "2:1: tone-set 'a' is already defined on line 1"},
         {set + set, "2:1: tone-set 'a' is already defined on line 1"},
         {"NOW: -\n", "1:1: NOW is a time; a tone-set needs another name"},
         {"a: " + times("- ", 17), "1:36: a tone-set has at most 16 voices"},
@@ -173,6 +188,61 @@ TEST(Reader, ReadsOptionsVoicesAndTimes) {
               "0 0 0 0 0 6; 1 200 10 0 20 8; 1 300 -4.5 0 10 18; 2 440 0 0 5 29; "
               "3 100 0 7.5 15 35; 4 0 0 0 30 46; 5 0 0 0 0.5 54; 6 0 0 0 0 63; "
               "0 0 -- 0 7; 1815000 1 <> 1 8; 4215000 0 -- 0 9; 4800000 1 == 0 10; ");
+}
+
+// "ms set in out arrow" of each entry, without lines: a block's and its hand expansion's.
+std::string entries(const std::string& text) {
+    const auto read = ReadSessionText(text, "t");
+    std::ostringstream out;
+    for (const session::Entry& e : read.session.value().entries) {
+        out << e.ms << ' ' << e.set << ' ' << e.fadeIn << e.fadeOut << ' ' << e.arrow << "; ";
+    }
+    return out.str();
+}
+
+TEST(Reader, ExpandsBlocksInPlaceAsIfWrittenOut) {
+    const std::string sets = "a: pink/10\nb: 200+4/10\n";
+    // +0:30 counts from 0:01, the last clock time, whatever the block's lines said; the "->"
+    // on the last expanded entry (line 6) changes nothing.
+    const std::string blocks = sets +
+                               "bursts: {\n +0:00 a ->\n +0:01 == b\n +0:02 <> a ->\n}\n"
+                               "twice: {\n +0:00 bursts\n +0:10 bursts\n}\n"
+                               "0:00 b\n0:01 twice\n+0:30 a ->\n1:00 bursts\n";
+    const std::string byHand = sets +
+                               "0:00 b\n0:01 a ->\n0:02 == b\n0:03 <> a ->\n0:11 a ->\n"
+                               "0:12 == b\n0:13 <> a ->\n0:31 a ->\n1:00 a ->\n1:01 == b\n"
+                               "1:02 <> a\n";
+    EXPECT_EQ(entries(blocks), entries(byHand));
+    EXPECT_EQ(ReadSessionText(blocks, "t").session->idleArrowLine, 6);
+
+    // Five levels of ten calls, 10^L seconds apart: 100000 entries, the last at 99999 s,
+    // which is as many as a file may expand to.
+    std::string tens = "a: -\n";
+    for (int level = 0, step = 1; level < 5; ++level, step *= 10) {
+        tens += "L" + std::to_string(level) + ": {\n";
+        for (int k = 0; k < 10; ++k) {
+            const int at = k * step;
+            char line[64];
+            std::snprintf(line, sizeof line, "+%d:%02d:%02d %s\n", at / 3600, at / 60 % 60, at % 60,
+                          level == 0 ? "a" : ("L" + std::to_string(level - 1)).c_str());
+            tens += line;
+        }
+        tens += "}\n";
+    }
+    const auto all = ReadSessionText(tens + "0:00 L4\n", "t");
+    ASSERT_TRUE(all.session);
+    EXPECT_EQ(all.session->entries.size(), 100000u);
+    EXPECT_EQ(all.session->entries.back().ms, 99999000);
+    const std::string over = ReadSessionText(tens + "0:00 a\n0:01 L4\n", "t").errors.at(0);
+    EXPECT_EQ(over.substr(0, over.find('\n')),
+              "t:63:6: the blocks called up to here expand to more than 100000 entries");
+
+    // A nest of 1000 blocks, each a second into the next: the entry 1001 s after the start.
+    std::string nest = "a: -\nn0: {\n+0:00:01 a\n}\n";
+    for (int k = 1; k < 1000; ++k) {
+        nest += "n" + std::to_string(k) + ": {\n+0:00:01 n" + std::to_string(k - 1) + "\n}\n";
+    }
+    EXPECT_EQ(entries(nest + "0:00 a\n0:00:01 n999\n"), "0 0 -- 0; 1001000 0 -- 0; ");
 }
 
 TEST(Reader, CountsNowAndRelativeTimesFromTheStart) {
