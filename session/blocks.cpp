@@ -204,9 +204,9 @@ class Expander {
         }
         // Times count from the first entry, which a call's first line may place after the
         // calling line.
-        const std::int64_t first = out_.entries.empty() ? 0 : out_.entries.front().ms;
+        out_.firstMs = out_.entries.empty() ? 0 : out_.entries.front().ms;
         for (Entry& e : out_.entries) {
-            e.ms -= first;
+            e.ms -= out_.firstMs;
         }
     }
 

@@ -44,7 +44,10 @@ struct BlockError {
 };
 
 struct Expansion {
-    std::vector<Entry> entries;      // in the file's order, times from the first entry
+    std::vector<Entry> entries;  // in the file's order, times from the first entry
+    // Where the first entry is from the file's first time line: a call's first line may
+    // place it later.
+    std::int64_t firstMs = 0;
     std::vector<BlockError> errors;  // the first `maxErrors`
     int errorCount = 0;
 };

@@ -7,7 +7,10 @@
 #include "session/decimal.h"
 #include "session/rate_check.h"
 #include "session/source_text.h"
+#include "session/voice_kind.h"
 #include "session/voice_text.h"
+#include "session/wave_name.h"
+#include "session/waveform.h"
 
 namespace session {
 namespace {
@@ -15,6 +18,10 @@ namespace {
 constexpr int kMaxCrossfadeMs = 24 * 3600 * 1000;
 constexpr int kMinRate = 8000;
 constexpr int kMaxRate = 192000;
+constexpr int kMaxQuick = 1000;
+// A drawn wave costs the square of its samples to take apart; a thousand draw any shape a
+// period needs, and keep a file of a hundred such lines quick to read.
+constexpr std::size_t kMaxWaveSamples = 1024;
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t';
@@ -63,7 +70,10 @@ std::string shownOption(std::string_view word) {
 
 }  // namespace
 
-LineReader::LineReader(std::string name) : name_(std::move(name)) {}
+LineReader::LineReader(std::string name, std::string folder, std::optional<std::string> mixFile)
+    : name_(std::move(name)), folder_(std::move(folder)), mixOverride_(std::move(mixFile)) {
+    session_.mixFile = mixOverride_.value_or("");
+}
 
 std::vector<LineReader::Word> LineReader::split(std::string_view text) {
     std::vector<Word> words;
@@ -80,8 +90,12 @@ std::vector<LineReader::Word> LineReader::split(std::string_view text) {
 }
 
 void LineReader::fail(std::size_t offset, std::string message) {
+    fail(current_, offset, std::move(message));
+}
+
+void LineReader::fail(int line, std::size_t offset, std::string message) {
     if (static_cast<int>(errors_.size()) < kMaxErrors) {
-        errors_.push_back({current_, offset, std::move(message)});
+        errors_.push_back({line, offset, std::move(message)});
     }
     ++errorCount_;
 }
@@ -110,6 +124,7 @@ ReadResult LineReader::ReadTones(std::string_view voices) {
     } else {
         readVoices(set, words);
     }
+    finishOptions(0);
     session_.sets.push_back(set);
     session_.entries.push_back(Entry{0, 0, '-', '-', false, false, 1});
     return result();
@@ -172,16 +187,17 @@ void LineReader::readOptions(const std::vector<Word>& words) {
     for (std::size_t i = 0; i < words.size(); ++i) {
         const Word& w = words[i];
         const std::string_view t = w.text;
-        const std::string letters = t == "-S"    ? "S"
-                                    : t == "-E"  ? "E"
-                                    : t == "-SE" ? "SE"
-                                    : t == "-F"  ? "F"
-                                    : t == "-r"  ? "r"
-                                                 : "";
         if (t[0] != '-') {
-            fail(w.offset, "expected an option: -S, -E, -SE, -F MS or -r HZ");
+            fail(w.offset,
+                 "expected an option: -S, -E, -SE, -F MS, -r HZ, -m FILE, -T TIME, -q N or -w "
+                 "WAVE");
             return;
         }
+        const std::string letters =
+            t == "-SE" ? "SE"
+            : t.size() == 2 && std::string_view("SEFrmTqw").find(t[1]) != std::string_view::npos
+                ? std::string(1, t[1])
+                : "";
         if (letters.empty()) {
             fail(w.offset, "option " + shownOption(t) + " is not supported in session files");
             return;
@@ -201,37 +217,116 @@ void LineReader::readOptions(const std::vector<Word>& words) {
             session_.ends = true;
             endsOption_ = Error{current_, w.offset, ""};
         }
-        if (letters != "F" && letters != "r") {
+        if (letters == "S" || letters == "E" || letters == "SE") {
             continue;
         }
-        const bool fade = letters == "F";
-        const char* expected = fade ? "-F takes the crossfade's length in whole milliseconds, "
-                                      "0 to 86400000"
-                                    : "-r takes a sample rate in hertz, 8000 to 192000";
+        const char letter = letters[0];
+        const char* expected =
+            letter == 'F'   ? "-F takes the crossfade's length in whole milliseconds, 0 to 86400000"
+            : letter == 'r' ? "-r takes a sample rate in hertz, 8000 to 192000"
+            : letter == 'm' ? "-m takes the mix file's name"
+            : letter == 'T' ? "-T takes the clock time the session starts at, h:mm or h:mm:ss"
+            : letter == 'q' ? "-q takes how many times as fast to run, a whole number 1 to 1000"
+                            : "-w takes a waveform: sine, square, triangle, sawtooth or wave00 to "
+                              "wave99";
         if (i + 1 == words.size()) {
             fail(w.offset + w.text.size(), expected);
             return;
         }
-        const Word& value = words[++i];
-        const auto number = fade ? wholeNumber(value.text, 0, kMaxCrossfadeMs)
-                                 : wholeNumber(value.text, kMinRate, kMaxRate);
-        if (!number) {
-            fail(value.offset, expected);
+        if (!readValue(letter, words[++i])) {
+            fail(words[i].offset, expected);
             return;
         }
-        if (fade) {
-            session_.crossfadeMs = *number;
-        } else {
-            session_.rate = rate_ = *number;
+    }
+}
+
+bool LineReader::readValue(char option, const Word& value) {
+    const std::string_view text = value.text;
+    if (option == 'F' || option == 'r' || option == 'q') {
+        const auto number = option == 'F'   ? wholeNumber(text, 0, kMaxCrossfadeMs)
+                            : option == 'r' ? wholeNumber(text, kMinRate, kMaxRate)
+                                            : wholeNumber(text, 1, kMaxQuick);
+        if (!number) {
+            return false;
+        }
+        (option == 'F'   ? void(session_.crossfadeMs = *number)
+         : option == 'r' ? void(session_.rate = rate_ = *number)
+                         : void(session_.quick = *number));
+    } else if (option == 'm') {
+        // --mix replaces it before anything is opened, so then it is not even resolved.
+        if (!mixOverride_) {
+            session_.mixFile = (text[0] == '/' ? "" : folder_) + std::string(text);
+            session_.mixLine = current_ + 1;
+            session_.mixColumn = ColumnAt(lines_[current_], value.offset);
+        }
+    } else if (option == 'T') {
+        const TimeRead time = ReadTime(text);
+        if (!time.error.empty() || time.base != TimeRead::Base::Clock || time.relativeMs != 0) {
+            return false;
+        }
+        startClock_ = time.clockMs;
+        startOption_ = Error{current_, value.offset, ""};
+    } else {
+        const auto wave = WaveOfName(text);
+        if (!wave) {
+            return false;
+        }
+        defaultWave_ = *wave;
+        if (*wave >= kDrawnWave) {
+            waveUses_.push_back({{current_, value.offset, ""}, *wave});
         }
     }
+    return true;
+}
+
+void LineReader::readWaveLine(const std::vector<Word>& words, std::size_t nameEnd, int wave) {
+    const Word& first = words[0];
+    const std::string name = WaveName(wave);
+    if (const int line = waveLines_[wave - kDrawnWave]; line != 0) {
+        fail(first.offset, name + " is already defined on line " + std::to_string(line));
+        return;
+    }
+    waveLines_[wave - kDrawnWave] = current_ + 1;
+    std::vector<Word> samples;
+    if (nameEnd + 1 < first.text.size()) {
+        samples.push_back({first.text.substr(nameEnd + 1), first.offset + nameEnd + 1});
+    }
+    samples.insert(samples.end(), words.begin() + 1, words.end());
+    std::vector<double> values;
+    for (const Word& w : samples) {
+        if (values.size() == kMaxWaveSamples) {
+            fail(w.offset, "a waveform line has at most 1024 samples");
+            return;
+        }
+        // Samples may be negative, unlike every other number of a file.
+        const bool negative = w.text[0] == '-';
+        const DecimalRead read = ReadDecimal(w.text.substr(negative ? 1 : 0));
+        const std::size_t at = w.offset + (negative ? 1 : 0);
+        if (!read.error.empty() || read.length + (negative ? 1 : 0) != w.text.size()) {
+            fail(read.error.empty() ? at + read.length : at,
+                 read.error.empty() ? "expected a blank between two samples" : read.error);
+            return;
+        }
+        values.push_back(negative ? -read.value : read.value);
+    }
+    if (values.size() < 2) {
+        fail(first.offset + first.text.size(),
+             "a waveform line gives one period in two samples or more: " + name + ": S0 S1 ...");
+        return;
+    }
+    std::string error;
+    if (!Waveform::Drawn(values, error)) {
+        fail(first.offset, name + ": " + error);
+        return;
+    }
+    session_.drawnWaves[wave - kDrawnWave] = std::move(values);
 }
 
 void LineReader::readToneSet(const std::vector<Word>& words, std::size_t nameEnd) {
     const Word& first = words[0];
     const std::string_view name = first.text.substr(0, nameEnd);
-    if (name.size() == 6 && name.substr(0, 4) == "wave" && isDigit(name[4]) && isDigit(name[5])) {
-        fail(first.offset, "custom waveform lines (wave00: to wave99:) are not supported");
+    if (const auto wave = WaveOfName(name); wave && *wave >= kDrawnWave) {
+        readWaveLine(words, nameEnd, *wave);
         return;
     }
     if (name == "NOW") {
@@ -277,11 +372,23 @@ void LineReader::readVoices(ToneSet& set, std::vector<Word> words) {
         if (read.error.empty()) {
             read.error = VoiceRateError(read.voice, rate_);
         }
+        if (read.error.empty() && read.voice.kind == VoiceKind::Mix && session_.mixFile.empty()) {
+            read.error =
+                "a mix/ voice needs a mix file: give one with -m FILE among the options "
+                "(or --mix FILE)";
+        }
         if (!read.error.empty()) {
             fail(w.offset + read.offset, read.error);
             return;
         }
-        read.voice.column = ColumnAt(lines_[current_], w.offset);
+        Voice& v = read.voice;
+        if (!read.ownWave && v.kind != VoiceKind::None && KindOf(v.kind).source == Source::Phases) {
+            v.wave = defaultWave_;
+        }
+        if (read.ownWave && v.wave >= kDrawnWave) {
+            waveUses_.push_back({{current_, w.offset, ""}, v.wave});
+        }
+        v.column = ColumnAt(lines_[current_], w.offset);
         set.voices.push_back(read.voice);
     }
 }
@@ -441,6 +548,7 @@ void LineReader::finish() {
                            "the last one"});
         ++errorCount_;
     }
+    finishOptions(expanded.firstMs);
     if (!session_.entries.empty() && session_.entries.back().arrow) {
         session_.entries.back().arrow = false;
         session_.idleArrowLine = session_.entries.back().line;
@@ -454,6 +562,28 @@ void LineReader::finish() {
     if (static_cast<int>(errors_.size()) > kMaxErrors) {
         errors_.resize(kMaxErrors);
     }
+}
+
+void LineReader::finishOptions(std::int64_t firstShift) {
+    for (const WaveUse& use : waveUses_) {
+        if (session_.drawnWaves[use.wave - kDrawnWave].empty()) {
+            const std::string name = WaveName(use.wave);
+            fail(use.at.line, use.at.offset,
+                 name + " is not defined: no line " + name + ": gives its samples");
+        }
+    }
+    if (!startOption_ || session_.entries.empty()) {
+        return;
+    }
+    const std::optional<std::int64_t> origin = clock_.OriginClockMs();
+    if (!origin) {
+        fail(startOption_->line, startOption_->offset,
+             "-T starts the session at a clock time, but its times count from NOW, which has "
+             "none");
+        return;
+    }
+    session_.startMs =
+        StartOffset((*origin + firstShift) % kDayMs, session_.entries.back().ms, startClock_);
 }
 
 ReadResult LineReader::result() {

@@ -18,7 +18,10 @@ namespace session {
 
 class LineReader {
   public:
-    explicit LineReader(std::string name);
+    // `folder` ("dir/", or "") is where a relative -m name counts from; `mixFile`, when
+    // given, is the mix file whatever -m says (the command line's --mix).
+    explicit LineReader(std::string name, std::string folder = "",
+                        std::optional<std::string> mixFile = std::nullopt);
 
     ReadResult Read(std::string_view text);
     // One tone-set's voices as the only line; the session holds one entry, endless.
@@ -42,6 +45,10 @@ class LineReader {
     static std::vector<Word> split(std::string_view text);
     void readLine(std::string_view line);
     void readOptions(const std::vector<Word>& words);
+    // An option's value; false when it is not one the option takes.
+    bool readValue(char option, const Word& value);
+    void readWaveLine(const std::vector<Word>& words, std::size_t nameEnd, int wave);
+    void finishOptions(std::int64_t firstShift);
     void readToneSet(const std::vector<Word>& words, std::size_t nameEnd);
     void readVoices(ToneSet& set, std::vector<Word> words);
     // `named`: callable by its name; a block whose name is taken is read but never called.
@@ -52,7 +59,8 @@ class LineReader {
     // Where `name` is already defined as a tone-set or a block: the message, or "".
     std::string definedBefore(std::string_view name) const;
     void finish();
-    void fail(std::size_t offset, std::string message);
+    void fail(std::size_t offset, std::string message);  // on the line being read
+    void fail(int line, std::size_t offset, std::string message);
     ReadResult result();
 
     std::string name_;
@@ -71,6 +79,17 @@ class LineReader {
     std::optional<Error> endsOption_;  // where -E or -SE was given
     int timeLines_ = 0;                // time lines outside blocks, read or not
     int rate_ = 44100;                 // -r, for the check of each voice
+    std::string folder_;
+    std::optional<std::string> mixOverride_;
+    int defaultWave_ = kSine;  // -w
+    struct WaveUse {           // a waveNN a voice or -w names, defined on any line
+        Error at;
+        int wave;
+    };
+    std::vector<WaveUse> waveUses_;
+    std::vector<int> waveLines_ = std::vector<int>(kDrawnWaves);  // where each is defined, 1-based
+    std::optional<Error> startOption_;                            // where -T's time was given
+    std::int64_t startClock_ = 0;                                 // -T, from midnight
 
     std::vector<Error> errors_;  // the first kMaxErrors, in line order
     int errorCount_ = 0;
