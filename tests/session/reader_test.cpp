@@ -7,7 +7,9 @@
 
 #include <sstream>
 
+#include "session/describe.h"
 #include "session/rate_check.h"
+#include "session/timeline.h"
 #include "session/voice_kind.h"
 
 namespace {
@@ -288,6 +290,22 @@ TEST(Reader, ReadsTheWiderVoicesWavesAndOptions) {
     square.wave = session::kSquare;
     EXPECT_TRUE(session::SameValues(v[5], v[5]));
     EXPECT_FALSE(session::SameValues(v[5], square));
+}
+
+TEST(Reader, CheckListsTheWiderVoicesAndWaves) {
+    const auto read = session::ReadTones("spin:300+4/10 bell+2000/20 square:200+10/5");
+    ASSERT_TRUE(read.session) << read.errors.at(0);
+    const std::string text =
+        session::Describe(*read.session, session::BuildTimeline(*read.session, 44100));
+    const std::string blanks(40, ' ');
+    // Columns of 12 and 38 characters: "µs" is one column wider than its bytes say.
+    for (const std::string& line :
+         {"     1  spin (pink)  300 µs, 4 turns a second" + blanks.substr(0, 19) + "10%\n",
+          "     2  bell" + blanks.substr(0, 9) + "2000 Hz" + blanks.substr(0, 36) + "20%\n",
+          "     3  binaural" + blanks.substr(0, 5) + "square, left 205 Hz, right 195 Hz" +
+              blanks.substr(0, 11) + "5%\n"}) {
+        EXPECT_NE(text.find(line), std::string::npos) << line << text;
+    }
 }
 
 TEST(Reader, StartsAtTheClockTimeOfT) {
