@@ -64,8 +64,8 @@ ReadResult ReadSessionFile(const std::string& path, const std::optional<std::str
     return ReadSessionText(text, path, mixFile);
 }
 
-ReadResult ReadTones(const std::string& voices) {
-    LineReader reader("--tones");
+ReadResult ReadTones(const std::string& voices, const std::optional<std::string>& mixFile) {
+    LineReader reader("--tones", "", mixFile);
     return reader.ReadTones(voices);
 }
 

@@ -30,6 +30,8 @@ ReadResult ReadSessionFile(const std::string& path,
 
 // The voices of one tone-set, as after "NAME:" in a file ("pink/30 200+10/20"), as a
 // session of one entry that plays without end. Errors name the column in `voices`.
-ReadResult ReadTones(const std::string& voices);
+// `mixFile` is the mix file a mix/ voice plays (the command line's --mix).
+ReadResult ReadTones(const std::string& voices,
+                     const std::optional<std::string>& mixFile = std::nullopt);
 
 }  // namespace session
