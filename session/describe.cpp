@@ -42,7 +42,7 @@ std::string voiceLine(int slot, const Voice& v, double scale) {
     return line;
 }
 
-// Whether every slot of `b` sounds exactly as the same slot of `a`.
+// Whether every slot of `b` sounds exactly as the same slot of `a`, going on unchanged.
 bool sameSound(const ToneSet& a, double scaleA, const ToneSet& b, double scaleB) {
     if (a.voices.size() != b.voices.size()) {
         return false;
@@ -51,6 +51,10 @@ bool sameSound(const ToneSet& a, double scaleA, const ToneSet& b, double scaleB)
         const Voice& x = a.voices[k];
         const Voice& y = b.voices[k];
         if (!SameValues(x, y) || x.amplitude * scaleA != y.amplitude * scaleB) {
+            return false;
+        }
+        // A bell rings again at every entry that holds it.
+        if (y.kind != VoiceKind::None && KindOf(y.kind).source == Source::Bell) {
             return false;
         }
     }
