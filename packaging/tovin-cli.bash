@@ -30,7 +30,11 @@ _tovin_cli()
             return
             ;;
         -o | --output)
-            _filedir '@(wav|flac|ogg)'
+            _filedir '@(wav|flac|ogg|mp3|opus)'
+            return
+            ;;
+        --mix)
+            _filedir '@(wav|flac|ogg|oga|opus|mp3|aif|aiff)'
             return
             ;;
         --record-midi)
@@ -52,15 +56,15 @@ _tovin_cli()
     case ${words[1]} in
         play)
             options='--carrier --beat --volume --seconds --midi --midi-volume
-                --record-midi --session --tones --from --help --version'
+                --record-midi --session --tones --from --mix --help --version'
             ;;
         render)
             options='--carrier --beat -o --output --session --tones --length --rate
-                --bits --seed --help --version'
+                --bits --seed --mix --help --version'
             ;;
         check)
             if [[ $cur == -* ]]; then
-                COMPREPLY=($(compgen -W '--help --version' -- "$cur"))
+                COMPREPLY=($(compgen -W '--mix --help --version' -- "$cur"))
             else
                 _filedir sbg
             fi

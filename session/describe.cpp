@@ -5,7 +5,9 @@
 
 #include "session/clock.h"
 #include "session/decimal.h"
+#include "session/source_text.h"
 #include "session/voice_kind.h"
+#include "session/wave_name.h"
 
 namespace session {
 namespace {
@@ -31,13 +33,16 @@ std::string voiceLine(int slot, const Voice& v, double scale) {
     }
     const VoiceKindInfo& kind = KindOf(v.kind);
     const std::string level = FormatDecimal(v.amplitude * scale) + "%";
+    const std::string where = (v.wave == kSine ? "" : WaveName(v.wave) + ", ") + kind.where(v);
+    // Padded by characters, not bytes: "µs" is two bytes and one column.
+    const int wide = 38 + static_cast<int>(where.size()) - ColumnAt(where, where.size()) + 1;
     char line[512];
-    std::snprintf(line, sizeof line, "    %2d  %-12s %-38s %7s\n", slot, kind.name,
-                  kind.where(v).c_str(), level.c_str());
+    std::snprintf(line, sizeof line, "    %2d  %-12s %-*s %7s\n", slot, kind.name, wide,
+                  where.c_str(), level.c_str());
     return line;
 }
 
-// Whether every slot of `b` sounds exactly as the same slot of `a`.
+// Whether every slot of `b` sounds exactly as the same slot of `a`, going on unchanged.
 bool sameSound(const ToneSet& a, double scaleA, const ToneSet& b, double scaleB) {
     if (a.voices.size() != b.voices.size()) {
         return false;
@@ -46,6 +51,10 @@ bool sameSound(const ToneSet& a, double scaleA, const ToneSet& b, double scaleB)
         const Voice& x = a.voices[k];
         const Voice& y = b.voices[k];
         if (!SameValues(x, y) || x.amplitude * scaleA != y.amplitude * scaleB) {
+            return false;
+        }
+        // A bell rings again at every entry that holds it.
+        if (y.kind != VoiceKind::None && KindOf(y.kind).source == Source::Bell) {
             return false;
         }
     }

@@ -7,7 +7,10 @@
 #include "session/decimal.h"
 #include "session/rate_check.h"
 #include "session/source_text.h"
+#include "session/voice_kind.h"
 #include "session/voice_text.h"
+#include "session/wave_name.h"
+#include "session/waveform.h"
 
 namespace session {
 namespace {
@@ -15,6 +18,10 @@ namespace {
 constexpr int kMaxCrossfadeMs = 24 * 3600 * 1000;
 constexpr int kMinRate = 8000;
 constexpr int kMaxRate = 192000;
+constexpr int kMaxQuick = 1000;
+// A drawn wave costs the square of its samples to take apart; a thousand draw any shape a
+// period needs, and keep a file of a hundred such lines quick to read.
+constexpr std::size_t kMaxWaveSamples = 1024;
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t';
@@ -63,7 +70,10 @@ std::string shownOption(std::string_view word) {
 
 }  // namespace
 
-LineReader::LineReader(std::string name) : name_(std::move(name)) {}
+LineReader::LineReader(std::string name, std::string folder, std::optional<std::string> mixFile)
+    : name_(std::move(name)), folder_(std::move(folder)), mixOverride_(std::move(mixFile)) {
+    session_.mixFile = mixOverride_.value_or("");
+}
 
 std::vector<LineReader::Word> LineReader::split(std::string_view text) {
     std::vector<Word> words;
@@ -80,8 +90,12 @@ std::vector<LineReader::Word> LineReader::split(std::string_view text) {
 }
 
 void LineReader::fail(std::size_t offset, std::string message) {
+    fail(current_, offset, std::move(message));
+}
+
+void LineReader::fail(int line, std::size_t offset, std::string message) {
     if (static_cast<int>(errors_.size()) < kMaxErrors) {
-        errors_.push_back({current_, offset, std::move(message)});
+        errors_.push_back({line, offset, std::move(message)});
     }
     ++errorCount_;
 }
@@ -110,8 +124,9 @@ ReadResult LineReader::ReadTones(std::string_view voices) {
     } else {
         readVoices(set, words);
     }
+    finishOptions(0);
     session_.sets.push_back(set);
-    session_.entries.push_back(Entry{0, 0, '-', '-', false, 1});
+    session_.entries.push_back(Entry{0, 0, '-', '-', false, false, 1});
     return result();
 }
 
@@ -125,10 +140,6 @@ void LineReader::readLine(std::string_view line) {
         ++start;
     }
     const std::string_view rest = line.substr(start);
-    if (inBlock_) {
-        inBlock_ = rest.substr(0, 1) != "}";
-        return;
-    }
     if (rest.substr(0, 2) == "##") {
         std::string_view text = rest.substr(2);
         if (!text.empty() && isBlank(text[0])) {
@@ -145,9 +156,15 @@ void LineReader::readLine(std::string_view line) {
     if (words.empty()) {
         return;
     }
+    if (openBlock_ >= 0) {
+        readBlockLine(words);
+        return;
+    }
     const Word& first = words[0];
     const std::size_t nameEnd = nameLength(first.text);
-    if (first.text[0] == '-') {
+    if (first.text == "}") {
+        fail(first.offset, "'}' without a block to close (a block starts \"NAME: {\")");
+    } else if (first.text[0] == '-') {
         readOptions(words);
     } else if (isTime(first.text)) {
         pastOptions_ = true;
@@ -170,16 +187,17 @@ void LineReader::readOptions(const std::vector<Word>& words) {
     for (std::size_t i = 0; i < words.size(); ++i) {
         const Word& w = words[i];
         const std::string_view t = w.text;
-        const std::string letters = t == "-S"    ? "S"
-                                    : t == "-E"  ? "E"
-                                    : t == "-SE" ? "SE"
-                                    : t == "-F"  ? "F"
-                                    : t == "-r"  ? "r"
-                                                 : "";
         if (t[0] != '-') {
-            fail(w.offset, "expected an option: -S, -E, -SE, -F MS or -r HZ");
+            fail(w.offset,
+                 "expected an option: -S, -E, -SE, -F MS, -r HZ, -m FILE, -T TIME, -q N or -w "
+                 "WAVE");
             return;
         }
+        const std::string letters =
+            t == "-SE" ? "SE"
+            : t.size() == 2 && std::string_view("SEFrmTqw").find(t[1]) != std::string_view::npos
+                ? std::string(1, t[1])
+                : "";
         if (letters.empty()) {
             fail(w.offset, "option " + shownOption(t) + " is not supported in session files");
             return;
@@ -199,37 +217,116 @@ void LineReader::readOptions(const std::vector<Word>& words) {
             session_.ends = true;
             endsOption_ = Error{current_, w.offset, ""};
         }
-        if (letters != "F" && letters != "r") {
+        if (letters == "S" || letters == "E" || letters == "SE") {
             continue;
         }
-        const bool fade = letters == "F";
-        const char* expected = fade ? "-F takes the crossfade's length in whole milliseconds, "
-                                      "0 to 86400000"
-                                    : "-r takes a sample rate in hertz, 8000 to 192000";
+        const char letter = letters[0];
+        const char* expected =
+            letter == 'F'   ? "-F takes the crossfade's length in whole milliseconds, 0 to 86400000"
+            : letter == 'r' ? "-r takes a sample rate in hertz, 8000 to 192000"
+            : letter == 'm' ? "-m takes the mix file's name"
+            : letter == 'T' ? "-T takes the clock time the session starts at, h:mm or h:mm:ss"
+            : letter == 'q' ? "-q takes how many times as fast to run, a whole number 1 to 1000"
+                            : "-w takes a waveform: sine, square, triangle, sawtooth or wave00 to "
+                              "wave99";
         if (i + 1 == words.size()) {
             fail(w.offset + w.text.size(), expected);
             return;
         }
-        const Word& value = words[++i];
-        const auto number = fade ? wholeNumber(value.text, 0, kMaxCrossfadeMs)
-                                 : wholeNumber(value.text, kMinRate, kMaxRate);
-        if (!number) {
-            fail(value.offset, expected);
+        if (!readValue(letter, words[++i])) {
+            fail(words[i].offset, expected);
             return;
         }
-        if (fade) {
-            session_.crossfadeMs = *number;
-        } else {
-            session_.rate = rate_ = *number;
+    }
+}
+
+bool LineReader::readValue(char option, const Word& value) {
+    const std::string_view text = value.text;
+    if (option == 'F' || option == 'r' || option == 'q') {
+        const auto number = option == 'F'   ? wholeNumber(text, 0, kMaxCrossfadeMs)
+                            : option == 'r' ? wholeNumber(text, kMinRate, kMaxRate)
+                                            : wholeNumber(text, 1, kMaxQuick);
+        if (!number) {
+            return false;
+        }
+        (option == 'F'   ? void(session_.crossfadeMs = *number)
+         : option == 'r' ? void(session_.rate = rate_ = *number)
+                         : void(session_.quick = *number));
+    } else if (option == 'm') {
+        // --mix replaces it before anything is opened, so then it is not even resolved.
+        if (!mixOverride_) {
+            session_.mixFile = (text[0] == '/' ? "" : folder_) + std::string(text);
+            session_.mixLine = current_ + 1;
+            session_.mixColumn = ColumnAt(lines_[current_], value.offset);
+        }
+    } else if (option == 'T') {
+        const TimeRead time = ReadTime(text);
+        if (!time.error.empty() || time.base != TimeRead::Base::Clock || time.relativeMs != 0) {
+            return false;
+        }
+        startClock_ = time.clockMs;
+        startOption_ = Error{current_, value.offset, ""};
+    } else {
+        const auto wave = WaveOfName(text);
+        if (!wave) {
+            return false;
+        }
+        defaultWave_ = *wave;
+        if (*wave >= kDrawnWave) {
+            waveUses_.push_back({{current_, value.offset, ""}, *wave});
         }
     }
+    return true;
+}
+
+void LineReader::readWaveLine(const std::vector<Word>& words, std::size_t nameEnd, int wave) {
+    const Word& first = words[0];
+    const std::string name = WaveName(wave);
+    if (const int line = waveLines_[wave - kDrawnWave]; line != 0) {
+        fail(first.offset, name + " is already defined on line " + std::to_string(line));
+        return;
+    }
+    waveLines_[wave - kDrawnWave] = current_ + 1;
+    std::vector<Word> samples;
+    if (nameEnd + 1 < first.text.size()) {
+        samples.push_back({first.text.substr(nameEnd + 1), first.offset + nameEnd + 1});
+    }
+    samples.insert(samples.end(), words.begin() + 1, words.end());
+    std::vector<double> values;
+    for (const Word& w : samples) {
+        if (values.size() == kMaxWaveSamples) {
+            fail(w.offset, "a waveform line has at most 1024 samples");
+            return;
+        }
+        // Samples may be negative, unlike every other number of a file.
+        const bool negative = w.text[0] == '-';
+        const DecimalRead read = ReadDecimal(w.text.substr(negative ? 1 : 0));
+        const std::size_t at = w.offset + (negative ? 1 : 0);
+        if (!read.error.empty() || read.length + (negative ? 1 : 0) != w.text.size()) {
+            fail(read.error.empty() ? at + read.length : at,
+                 read.error.empty() ? "expected a blank between two samples" : read.error);
+            return;
+        }
+        values.push_back(negative ? -read.value : read.value);
+    }
+    if (values.size() < 2) {
+        fail(first.offset + first.text.size(),
+             "a waveform line gives one period in two samples or more: " + name + ": S0 S1 ...");
+        return;
+    }
+    std::string error;
+    if (!Waveform::Drawn(values, error)) {
+        fail(first.offset, name + ": " + error);
+        return;
+    }
+    session_.drawnWaves[wave - kDrawnWave] = std::move(values);
 }
 
 void LineReader::readToneSet(const std::vector<Word>& words, std::size_t nameEnd) {
     const Word& first = words[0];
     const std::string_view name = first.text.substr(0, nameEnd);
-    if (name.size() == 6 && name.substr(0, 4) == "wave" && isDigit(name[4]) && isDigit(name[5])) {
-        fail(first.offset, "custom waveform lines (wave00: to wave99:) are not supported");
+    if (const auto wave = WaveOfName(name); wave && *wave >= kDrawnWave) {
+        readWaveLine(words, nameEnd, *wave);
         return;
     }
     if (name == "NOW") {
@@ -241,14 +338,16 @@ void LineReader::readToneSet(const std::vector<Word>& words, std::size_t nameEnd
         voices.push_back({first.text.substr(nameEnd + 1), first.offset + nameEnd + 1});
     }
     voices.insert(voices.end(), words.begin() + 1, words.end());
-    if (!voices.empty() && voices[0].text[0] == '{') {
-        fail(voices[0].offset, "block lines (NAME: { ... }) are not supported");
-        inBlock_ = voices.back().text != "}";
+    const bool block = !voices.empty() && voices[0].text[0] == '{';
+    if (const std::string defined = definedBefore(name); !defined.empty()) {
+        fail(first.offset, defined);
+        if (block) {
+            openBlock(voices, name, false);  // its lines are still the block's, not the file's
+        }
         return;
     }
-    if (const auto known = setIndex_.find(name); known != setIndex_.end()) {
-        fail(first.offset, "tone-set " + Quoted(name) + " is already defined on line " +
-                               std::to_string(session_.sets[known->second].line));
+    if (block) {
+        openBlock(voices, name, true);
         return;
     }
     // Known from here on even if its voices fail, so that its time lines do not add errors.
@@ -273,20 +372,80 @@ void LineReader::readVoices(ToneSet& set, std::vector<Word> words) {
         if (read.error.empty()) {
             read.error = VoiceRateError(read.voice, rate_);
         }
+        if (read.error.empty() && read.voice.kind == VoiceKind::Mix && session_.mixFile.empty()) {
+            read.error =
+                "a mix/ voice needs a mix file: give one with -m FILE among the options "
+                "(or --mix FILE)";
+        }
         if (!read.error.empty()) {
             fail(w.offset + read.offset, read.error);
             return;
         }
-        read.voice.column = ColumnAt(lines_[current_], w.offset);
+        Voice& v = read.voice;
+        if (!read.ownWave && v.kind != VoiceKind::None && KindOf(v.kind).source == Source::Phases) {
+            v.wave = defaultWave_;
+        }
+        if (read.ownWave && v.wave >= kDrawnWave) {
+            waveUses_.push_back({{current_, w.offset, ""}, v.wave});
+        }
+        v.column = ColumnAt(lines_[current_], w.offset);
         set.voices.push_back(read.voice);
     }
 }
 
+std::string LineReader::definedBefore(std::string_view name) const {
+    if (const auto set = setIndex_.find(name); set != setIndex_.end()) {
+        return "tone-set " + Quoted(name) + " is already defined on line " +
+               std::to_string(session_.sets[set->second].line);
+    }
+    if (const auto block = blockIndex_.find(name); block != blockIndex_.end()) {
+        return "block " + Quoted(name) + " is already defined on line " +
+               std::to_string(blocks_[block->second].line + 1);
+    }
+    return "";
+}
+
+void LineReader::openBlock(const std::vector<Word>& voices, std::string_view name, bool named) {
+    if (voices[0].text != "{" || voices.size() > 1) {
+        const Word& after = voices[0].text != "{" ? voices[0] : voices[1];
+        fail(after.offset + (voices[0].text != "{" ? 1 : 0),
+             "expected the end of the line after '{': a block's time lines follow on lines of "
+             "their own, up to a line '}'");
+    }
+    // Opened even so, so that its lines are not read as the file's own.
+    openBlock_ = static_cast<int>(blocks_.size());
+    if (named) {
+        blockIndex_.emplace(std::string(name), openBlock_);
+    }
+    blocks_.push_back({name, current_, {}});
+}
+
+void LineReader::readBlockLine(const std::vector<Word>& words) {
+    Block& block = blocks_[openBlock_];
+    if (words[0].text == "}") {
+        openBlock_ = -1;
+        if (words.size() > 1) {
+            fail(words[1].offset, "expected the end of the line after '}'");
+        } else if (block.lines.empty()) {
+            fail(words[0].offset, "block " + Quoted(block.name) + " has no time lines");
+        }
+        return;
+    }
+    if (!isTime(words[0].text)) {
+        fail(words[0].offset,
+             "expected a time line (+h:mm[:ss] NAME) or '}' to end block " + Quoted(block.name));
+        return;
+    }
+    readTimeLine(words);
+}
+
 void LineReader::readTimeLine(const std::vector<Word>& words) {
-    ++timeLines_;
-    lastArrow_.reset();
-    Entry entry;
-    entry.line = current_ + 1;
+    if (openBlock_ < 0) {
+        ++timeLines_;
+    }
+    TimedLine timed;
+    timed.line = current_;
+    timed.timeOffset = words[0].offset;
     std::size_t i = 1;
     const auto end = [&] { return words.back().offset + words.back().text.size(); };
     if (i < words.size() && std::string_view("<->=").find(words[i].text[0]) != std::string::npos) {
@@ -298,8 +457,9 @@ void LineReader::readTimeLine(const std::vector<Word>& words) {
                  "('>', '-' or '=')");
             return;
         }
-        entry.fadeIn = ff[0];
-        entry.fadeOut = ff[1];
+        timed.fadeIn = ff[0];
+        timed.fadeOut = ff[1];
+        timed.callOffset = words[i].offset;
         ++i;
     }
     if (i == words.size()) {
@@ -320,32 +480,38 @@ void LineReader::readTimeLine(const std::vector<Word>& words) {
                    : "a tone-set name has only letters, digits, '_' and '-'");
         return;
     }
-    std::optional<Error> arrowAt;
+    timed.name = name.text;
+    timed.nameOffset = name.offset;
     if (i < words.size() && words[i].text == "->") {
-        entry.arrow = true;
-        arrowAt = Error{current_, words[i++].offset, ""};
+        timed.arrow = true;
+        timed.callOffset = std::min(timed.callOffset, words[i].offset);
+        ++i;
     }
     if (i < words.size()) {
         fail(words[i].offset, "expected '->' or the end of the line after the tone-set name");
         return;
     }
-    if (!placeEntry(words[0], entry)) {
+    if (!placeTime(words[0], timed)) {
         return;
     }
-    lastArrow_ = arrowAt;
-    if (const auto known = setIndex_.find(name.text); known != setIndex_.end()) {
-        entry.set = known->second;
-    } else {
-        pending_.push_back({current_, name.offset, name.text, session_.entries.size()});
-    }
-    session_.entries.push_back(entry);
+    (openBlock_ >= 0 ? blocks_[openBlock_].lines : timed_).push_back(timed);
 }
 
-bool LineReader::placeEntry(const Word& time, Entry& entry) {
+bool LineReader::placeTime(const Word& time, TimedLine& timed) {
     const TimeRead read = ReadTime(time.text);
     if (!read.error.empty()) {
         fail(time.offset + read.offset, read.error);
         return false;
+    }
+    if (openBlock_ >= 0) {
+        if (read.base != TimeRead::Base::None) {
+            fail(time.offset,
+                 "a block's times are relative only (+h:mm or +h:mm:ss), counted from the line "
+                 "that calls it");
+            return false;
+        }
+        timed.ms = read.relativeMs;
+        return true;
     }
     std::string error;
     const auto ms = clock_.Place(read, error);
@@ -353,41 +519,39 @@ bool LineReader::placeEntry(const Word& time, Entry& entry) {
         fail(time.offset, error);
         return false;
     }
-    if (!session_.entries.empty() && *ms <= session_.entries.back().ms) {
-        const Entry& before = session_.entries.back();
-        fail(time.offset, (*ms == before.ms ? "the same time as the entry on line "
-                                            : "earlier than the entry on line ") +
-                              std::to_string(before.line) + ": entries come in time order");
-        return false;
-    }
-    entry.ms = *ms;
-    entry.nextDay = clock_.NextDay();
+    timed.ms = *ms;
+    timed.nextDay = clock_.NextDay();
     return true;
 }
 
 void LineReader::finish() {
-    int unknown = 0;
-    for (const Pending& p : pending_) {
-        if (const auto known = setIndex_.find(p.name); known != setIndex_.end()) {
-            session_.entries[p.entry].set = known->second;
-        } else if (++unknown <= kMaxErrors) {
-            // In line order: past the first kMaxErrors none can be among those shown.
-            errors_.push_back({p.line, p.offset, "unknown tone-set " + Quoted(p.name)});
-        }
+    if (openBlock_ >= 0) {
+        const Block& open = blocks_[openBlock_];
+        errors_.push_back({open.line, 0,
+                           "block " + Quoted(open.name) +
+                               " is not closed: expected a line '}' after its "
+                               "time lines"});
+        ++errorCount_;
     }
-    errorCount_ += unknown;
+    Expansion expanded = ExpandBlocks(timed_, blocks_, setIndex_, blockIndex_, kMaxErrors);
+    for (BlockError& e : expanded.errors) {
+        errors_.push_back({e.line, e.offset, std::move(e.message)});
+    }
+    errorCount_ += expanded.errorCount;
+    session_.entries = std::move(expanded.entries);
     if (timeLines_ == 0) {
         errors_.push_back({-1, 0, "no time lines: a session needs at least one (TIME NAME)"});
         ++errorCount_;
-    } else if (session_.ends && timeLines_ == 1 && endsOption_) {
+    } else if (session_.ends && timeLines_ == 1 && session_.entries.size() < 2 && endsOption_) {
         errors_.push_back({endsOption_->line, endsOption_->offset,
                            "a session that ends (-E) needs two time lines or more: it ends at "
                            "the last one"});
         ++errorCount_;
     }
-    if (lastArrow_ && !session_.entries.empty()) {
+    finishOptions(expanded.firstMs);
+    if (!session_.entries.empty() && session_.entries.back().arrow) {
         session_.entries.back().arrow = false;
-        session_.idleArrowLine = lastArrow_->line + 1;
+        session_.idleArrowLine = session_.entries.back().line;
     }
     // In line order, and what concerns the whole file after every line.
     const auto key = [](const Error& e) {
@@ -398,6 +562,28 @@ void LineReader::finish() {
     if (static_cast<int>(errors_.size()) > kMaxErrors) {
         errors_.resize(kMaxErrors);
     }
+}
+
+void LineReader::finishOptions(std::int64_t firstShift) {
+    for (const WaveUse& use : waveUses_) {
+        if (session_.drawnWaves[use.wave - kDrawnWave].empty()) {
+            const std::string name = WaveName(use.wave);
+            fail(use.at.line, use.at.offset,
+                 name + " is not defined: no line " + name + ": gives its samples");
+        }
+    }
+    if (!startOption_ || session_.entries.empty()) {
+        return;
+    }
+    const std::optional<std::int64_t> origin = clock_.OriginClockMs();
+    if (!origin) {
+        fail(startOption_->line, startOption_->offset,
+             "-T starts the session at a clock time, but its times count from NOW, which has "
+             "none");
+        return;
+    }
+    session_.startMs =
+        StartOffset((*origin + firstShift) % kDayMs, session_.entries.back().ms, startClock_);
 }
 
 ReadResult LineReader::result() {

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "session/blocks.h"
 #include "session/reader.h"
 #include "session/time_text.h"
 
@@ -17,7 +18,10 @@ namespace session {
 
 class LineReader {
   public:
-    explicit LineReader(std::string name);
+    // `folder` ("dir/", or "") is where a relative -m name counts from; `mixFile`, when
+    // given, is the mix file whatever -m says (the command line's --mix).
+    explicit LineReader(std::string name, std::string folder = "",
+                        std::optional<std::string> mixFile = std::nullopt);
 
     ReadResult Read(std::string_view text);
     // One tone-set's voices as the only line; the session holds one entry, endless.
@@ -36,23 +40,27 @@ class LineReader {
         std::size_t offset;
         std::string message;
     };
-    struct Pending {  // a time line's tone-set, resolved once every line is read
-        int line;
-        std::size_t offset;
-        std::string_view name;
-        std::size_t entry;
-    };
 
     // The blank-separated words of `text`, with their offsets.
     static std::vector<Word> split(std::string_view text);
     void readLine(std::string_view line);
     void readOptions(const std::vector<Word>& words);
+    // An option's value; false when it is not one the option takes.
+    bool readValue(char option, const Word& value);
+    void readWaveLine(const std::vector<Word>& words, std::size_t nameEnd, int wave);
+    void finishOptions(std::int64_t firstShift);
     void readToneSet(const std::vector<Word>& words, std::size_t nameEnd);
     void readVoices(ToneSet& set, std::vector<Word> words);
+    // `named`: callable by its name; a block whose name is taken is read but never called.
+    void openBlock(const std::vector<Word>& voices, std::string_view name, bool named);
+    void readBlockLine(const std::vector<Word>& words);
     void readTimeLine(const std::vector<Word>& words);
-    bool placeEntry(const Word& time, Entry& entry);
+    bool placeTime(const Word& time, TimedLine& timed);
+    // Where `name` is already defined as a tone-set or a block: the message, or "".
+    std::string definedBefore(std::string_view name) const;
     void finish();
-    void fail(std::size_t offset, std::string message);
+    void fail(std::size_t offset, std::string message);  // on the line being read
+    void fail(int line, std::size_t offset, std::string message);
     ReadResult result();
 
     std::string name_;
@@ -61,15 +69,27 @@ class LineReader {
 
     Session session_;
     std::map<std::string, int, std::less<>> setIndex_;
-    std::vector<Pending> pending_;
+    std::map<std::string, int, std::less<>> blockIndex_;  // one namespace with the tone-sets
+    std::vector<Block> blocks_;
+    std::vector<TimedLine> timed_;  // the time lines outside blocks, expanded at the end
+    int openBlock_ = -1;            // the block whose lines are being read, up to its '}'
     SessionClock clock_;
     bool pastOptions_ = false;         // a tone-set or time line has been read
-    bool inBlock_ = false;             // inside an unsupported block, skipped up to its '}'
     std::string seenOptions_;          // the letters of the options given: S, E, F, r
     std::optional<Error> endsOption_;  // where -E or -SE was given
-    std::optional<Error> lastArrow_;   // where the last time line's "->" was, for check's note
-    int timeLines_ = 0;                // time lines seen, read or not
+    int timeLines_ = 0;                // time lines outside blocks, read or not
     int rate_ = 44100;                 // -r, for the check of each voice
+    std::string folder_;
+    std::optional<std::string> mixOverride_;
+    int defaultWave_ = kSine;  // -w
+    struct WaveUse {           // a waveNN a voice or -w names, defined on any line
+        Error at;
+        int wave;
+    };
+    std::vector<WaveUse> waveUses_;
+    std::vector<int> waveLines_ = std::vector<int>(kDrawnWaves);  // where each is defined, 1-based
+    std::optional<Error> startOption_;                            // where -T's time was given
+    std::int64_t startClock_ = 0;                                 // -T, from midnight
 
     std::vector<Error> errors_;  // the first kMaxErrors, in line order
     int errorCount_ = 0;

@@ -25,16 +25,17 @@ ReadResult failed(std::string message) {
 
 }  // namespace
 
-ReadResult ReadSessionText(const std::string& text, const std::string& name) {
+ReadResult ReadSessionText(const std::string& text, const std::string& name,
+                           const std::optional<std::string>& mixFile) {
     const std::string shown = Printable(name);
     if (text.size() > kMaxBytes) {
         return failed(shown + ": larger than 1 MiB: not a session file");
     }
-    LineReader reader(shown);
+    LineReader reader(shown, name.substr(0, name.rfind('/') + 1), mixFile);
     return reader.Read(text);
 }
 
-ReadResult ReadSessionFile(const std::string& path) {
+ReadResult ReadSessionFile(const std::string& path, const std::optional<std::string>& mixFile) {
     // Opened without waiting, so that a named pipe nobody writes to reads as empty instead
     // of blocking here; reads then wait as usual, for `check <(...)`.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -60,11 +61,11 @@ ReadResult ReadSessionFile(const std::string& path) {
         text.append(block, static_cast<std::size_t>(got));
     }
     ::close(fd);
-    return ReadSessionText(text, path);
+    return ReadSessionText(text, path, mixFile);
 }
 
-ReadResult ReadTones(const std::string& voices) {
-    LineReader reader("--tones");
+ReadResult ReadTones(const std::string& voices, const std::optional<std::string>& mixFile) {
+    LineReader reader("--tones", "", mixFile);
     return reader.ReadTones(voices);
 }
 

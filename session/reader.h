@@ -18,14 +18,20 @@ struct ReadResult {
     std::vector<std::string> errors;
 };
 
-// `name` is the file's name as messages give it.
-ReadResult ReadSessionText(const std::string& text, const std::string& name);
+// `name` is the file's name as messages give it, and its folder is where a relative -m name
+// counts from. `mixFile`, when given, is the mix file whatever -m says (taken as it is,
+// not from the file's folder), so that a mix/ voice needs neither.
+ReadResult ReadSessionText(const std::string& text, const std::string& name,
+                           const std::optional<std::string>& mixFile = std::nullopt);
 
 // Reads the file; one that cannot be read is an error "FILE: cannot read: reason".
-ReadResult ReadSessionFile(const std::string& path);
+ReadResult ReadSessionFile(const std::string& path,
+                           const std::optional<std::string>& mixFile = std::nullopt);
 
 // The voices of one tone-set, as after "NAME:" in a file ("pink/30 200+10/20"), as a
 // session of one entry that plays without end. Errors name the column in `voices`.
-ReadResult ReadTones(const std::string& voices);
+// `mixFile` is the mix file a mix/ voice plays (the command line's --mix).
+ReadResult ReadTones(const std::string& voices,
+                     const std::optional<std::string>& mixFile = std::nullopt);
 
 }  // namespace session

@@ -128,4 +128,17 @@ std::optional<std::int64_t> SessionClock::Place(const TimeRead& time, std::strin
     return at - *origin_;
 }
 
+std::optional<std::int64_t> SessionClock::OriginClockMs() const {
+    if (mode_ != TimeRead::Base::Clock || !origin_) {
+        return std::nullopt;
+    }
+    return *origin_ % kDayMs;
+}
+
+std::int64_t StartOffset(std::int64_t firstClock, std::int64_t lastMs, std::int64_t startClock) {
+    const auto dayOf = [](std::int64_t ms) { return (ms % kDayMs + kDayMs) % kDayMs; };
+    const std::int64_t ahead = dayOf(startClock - firstClock);
+    return ahead <= lastMs ? ahead : -dayOf(firstClock - startClock);
+}
+
 }  // namespace session

@@ -26,6 +26,12 @@ TimeRead ReadTime(std::string_view word);
 
 constexpr std::int64_t kDayMs = 24 * 3600 * 1000LL;
 
+// Where a session starts for -T: the first moment from the first entry (at clock time
+// `firstClock`, from midnight) up to the last (`lastMs` after it) whose clock reads
+// `startClock`, as milliseconds to skip; when none does, minus the silence from
+// `startClock` to the first entry's clock time, less than a day.
+std::int64_t StartOffset(std::int64_t firstClock, std::int64_t lastMs, std::int64_t startClock);
+
 }  // namespace session
 
 namespace session {
@@ -42,6 +48,10 @@ class SessionClock {
 
     // Whether the time just placed is a clock time taken as on the next day.
     bool NextDay() const { return nextDay_; }
+
+    // The clock time of the first time placed, from midnight; nothing when the times count
+    // from NOW (or none was placed).
+    std::optional<std::int64_t> OriginClockMs() const;
 
     // Far beyond any session, and small enough that a time in quarter milliseconds
     // times a sample rate of 192000 stays well inside 64 bits.

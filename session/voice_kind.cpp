@@ -12,8 +12,9 @@ namespace {
 
 // The one list of kinds.
 constexpr const VoiceKindInfo* kKinds[] = {
-    &kinds::kBinaural, &kinds::kTone,  &kinds::kIsochronic,
-    &kinds::kPink,     &kinds::kWhite, &kinds::kBrown,
+    &kinds::kBinaural,  &kinds::kTone,  &kinds::kIsochronic, &kinds::kPink,
+    &kinds::kWhite,     &kinds::kBrown, &kinds::kSpin,       &kinds::kBrownSpin,
+    &kinds::kWhiteSpin, &kinds::kBell,  &kinds::kMix,
 };
 
 }  // namespace
@@ -41,7 +42,7 @@ std::span<const VoiceKindInfo* const> VoiceKinds() {
 
 bool SameValues(const Voice& a, const Voice& b) {
     return SoundingKind(a.kind) == SoundingKind(b.kind) && a.carrier == b.carrier &&
-           a.beat == b.beat && a.pulse == b.pulse;
+           a.beat == b.beat && a.pulse == b.pulse && a.wave == b.wave;
 }
 
 VoiceState StateOf(const Voice& v, double scale) {

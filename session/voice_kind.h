@@ -41,16 +41,19 @@ struct PhaseRates {
 struct VoiceKindInfo {
     VoiceKind kind = VoiceKind::None;
 
-    // Reading. A named kind is its word and "/A" ("pink/40"). A carrier kind is a carrier,
+    // Reading. A named kind is its word and "/A" ("pink/40"), or with a `lead`, its word, the
+    // lead and a carrier form ("bell+400/10", "spin:300+4/10"). A carrier kind is a carrier,
     // one of `signs`, then its second value when `take` is set ("200+10/20", "300@8/15"),
     // then "/A" ("200/20": '/' is the sign of a kind with no second value).
     const char* word = nullptr;
+    const char* lead = nullptr;
     const char* signs = nullptr;
     void (*take)(Voice& voice, char sign, double value) = nullptr;
     const char* forms = "";  // as the list of voices names them: "C+B/A, C-B/A"
     const char* after = "";  // what comes before "/A", for messages: "the beat"
     // What the values must satisfy at any rate ("" when they do); the message points at
-    // the second value.
+    // the carrier for `checkCarrier`, at the second value for `check`.
+    std::string (*checkCarrier)(const Voice& voice) = nullptr;
     std::string (*check)(const Voice& voice) = nullptr;
 
     // Description: check's kind column and what it lists; the player's status line.

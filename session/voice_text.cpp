@@ -7,6 +7,7 @@
 #include "session/decimal.h"
 #include "session/source_text.h"
 #include "session/voice_kind.h"
+#include "session/wave_name.h"
 #include "session/word_cursor.h"
 
 namespace session {
@@ -32,7 +33,8 @@ std::string expected() {
 
 const VoiceKindInfo* kindOfSign(char sign) {
     for (const VoiceKindInfo* kind : VoiceKinds()) {
-        if (sign != '\0' && kind->signs != nullptr && std::strchr(kind->signs, sign) != nullptr) {
+        if (sign != '\0' && kind->word == nullptr && kind->signs != nullptr &&
+            std::strchr(kind->signs, sign) != nullptr) {
             return kind;
         }
     }
@@ -44,8 +46,9 @@ std::string signList() {
     std::vector<std::string> signs;
     for (const bool second : {true, false}) {
         for (const VoiceKindInfo* kind : VoiceKinds()) {
-            for (const char* sign = kind->signs;
-                 sign != nullptr && *sign != '\0' && (kind->take != nullptr) == second; ++sign) {
+            for (const char* sign = kind->signs; kind->word == nullptr && sign != nullptr &&
+                                                 *sign != '\0' && (kind->take != nullptr) == second;
+                 ++sign) {
                 signs.push_back(std::string("'") + *sign + "'");
             }
         }
@@ -64,29 +67,18 @@ bool isDigit(char c) {
 // Kinds of the wider format that are not played here: each is named in its error, so that
 // a file written for another player says what it needs rather than "expected a voice".
 std::string unsupported(std::string_view word) {
-    const std::size_t colon = word.find(':');
-    if (colon != std::string_view::npos) {
-        const std::string_view prefix = word.substr(0, colon);
-        for (const char* kind : {"spin", "bspin", "wspin", "mixspin", "mixpulse"}) {
-            if (prefix == kind) {
-                return std::string(kind) + ": voices are not supported";
-            }
-        }
-        const bool numbered = prefix.size() == 6 && prefix.substr(0, 4) == "wave" &&
-                              isDigit(prefix[4]) && isDigit(prefix[5]);
-        for (const char* wave : {"sine", "square", "triangle", "sawtooth"}) {
-            if (prefix == wave || numbered) {
-                return "waveform prefixes such as " + Quoted(std::string(prefix) + ":") +
-                       " are not supported: every voice is a sine";
-            }
-        }
+    const std::string_view prefix = word.substr(0, word.find(':'));
+    if (prefix.size() == word.size()) {
         return "";
     }
-    if (word.substr(0, 4) == "mix/") {
-        return "mix/ voices are not supported";
+    for (const char* kind : {"mixspin", "mixpulse", "mixbeat"}) {
+        if (prefix == kind) {
+            return std::string(kind) + ": voices are not supported";
+        }
     }
-    if (word.substr(0, 5) == "bell+") {
-        return "bell+ voices are not supported";
+    if (prefix.size() == 8 && prefix.substr(0, 6) == "custom" && isDigit(prefix[6]) &&
+        isDigit(prefix[7])) {
+        return "customNN: voices (" + std::string(prefix) + ":) are not supported";
     }
     return "";
 }
@@ -122,25 +114,35 @@ struct Cursor : WordCursor<VoiceRead> {
     }
 
     bool named() {
-        std::size_t end = 0;
+        std::size_t end = at;
         while (end < word.size() && isLetter(word[end])) {
             ++end;
         }
-        const std::string_view name = word.substr(0, end);
+        const std::string_view name = word.substr(at, end - at);
         for (const VoiceKindInfo* kind : VoiceKinds()) {
-            if (kind->word != nullptr && name == kind->word) {
-                result.voice.kind = kind->kind;
-                at = end;
+            if (kind->word == nullptr || name != kind->word) {
+                continue;
+            }
+            result.voice.kind = kind->kind;
+            at = end;
+            if (kind->lead == nullptr) {
                 return amplitude(Quoted(name));
             }
+            const std::string_view lead = kind->lead;
+            if (word.substr(at, lead.size()) != lead) {
+                return fail(at, "expected " + Quoted(lead) + " after " + Quoted(name) + " (" +
+                                    kind->forms + ")");
+            }
+            at += lead.size();
+            return values(*kind);
         }
-        return fail(0, expected());
+        return fail(at, expected());
     }
 
     bool carried() {
-        Voice& v = result.voice;
-        // A carrier of 0 is allowed: "0+0/0" is how real files leave a slot empty.
-        if (!number(v.carrier)) {
+        const std::size_t start = at;
+        double carrier = 0;
+        if (!number(carrier)) {
             return false;
         }
         const char sign = at < word.size() ? word[at] : '\0';
@@ -148,9 +150,34 @@ struct Cursor : WordCursor<VoiceRead> {
         if (kind == nullptr) {
             return fail(at, "expected " + signList() + " after the carrier");
         }
-        v.kind = kind->kind;
-        if (kind->take == nullptr) {
-            return amplitude(kind->after);  // the sign was the '/' of the amplitude
+        at = start;
+        return values(*kind);
+    }
+
+    // The carrier, the kind's sign and second value when it has one, and "/A".
+    bool values(const VoiceKindInfo& kind) {
+        Voice& v = result.voice;
+        v.kind = kind.kind;
+        // A carrier of 0 is allowed: "0+0/0" is how real files leave a slot empty.
+        const std::size_t carrierAt = at;
+        if (!number(v.carrier)) {
+            return false;
+        }
+        if (kind.checkCarrier != nullptr) {
+            if (const std::string error = kind.checkCarrier(v); !error.empty()) {
+                return fail(carrierAt, error);
+            }
+        }
+        if (kind.take == nullptr) {
+            return amplitude(kind.after);  // for a carrier kind, its sign is the '/'
+        }
+        const char sign = at < word.size() ? word[at] : '\0';
+        if (sign == '\0' || std::strchr(kind.signs, sign) == nullptr) {
+            std::vector<std::string> signs;
+            for (const char* c = kind.signs; *c != '\0'; ++c) {
+                signs.push_back(std::string("'") + *c + "'");
+            }
+            return fail(at, "expected " + orList(signs) + " next (" + kind.forms + ")");
         }
         ++at;
         const std::size_t start = at;
@@ -158,33 +185,52 @@ struct Cursor : WordCursor<VoiceRead> {
         if (!number(value)) {
             return false;
         }
-        kind->take(v, sign, value);
-        if (const std::string error = kind->check ? kind->check(v) : ""; !error.empty()) {
+        kind.take(v, sign, value);
+        if (const std::string error = kind.check ? kind.check(v) : ""; !error.empty()) {
             return fail(start, error);
         }
-        return amplitude(kind->after);
+        return amplitude(kind.after);
     }
 };
 
 }  // namespace
 
 VoiceRead ReadVoice(std::string_view word) {
-    Cursor cursor{{word, 0, {}}};
-    if (word == "-") {
+    // A wave's name before a colon is a prefix ("square:200+10/5"); other prefixes are
+    // kinds of their own ("spin:300+4/10").
+    const std::size_t colon = word.find(':');
+    const auto wave =
+        colon == std::string_view::npos ? std::nullopt : WaveOfName(word.substr(0, colon));
+    Cursor cursor{{word, wave ? colon + 1 : 0, {}}};
+    const std::string_view rest = word.substr(cursor.at);
+    if (rest == "-" && !wave) {
         return cursor.result;  // an empty slot
     }
-    if (const std::string message = unsupported(word); !message.empty()) {
-        cursor.fail(0, message);
-    } else if (word[0] == '-') {
+    if (const std::string message = unsupported(rest); !message.empty()) {
+        cursor.fail(cursor.at, message);
+    } else if (rest.empty()) {
+        cursor.fail(cursor.at, expected());
+    } else if (rest[0] == '-' && !wave) {
         cursor.fail(0, "numbers are never negative ('-' alone leaves a slot empty)");
-    } else if (isLetter(word[0])) {
+    } else if (isLetter(rest[0])) {
         cursor.named();
-    } else if (isDigit(word[0]) || word[0] == '.') {
+    } else if (isDigit(rest[0]) || rest[0] == '.') {
         cursor.carried();
     } else {
-        cursor.fail(0, expected());
+        cursor.fail(cursor.at, expected());
     }
-    return cursor.result;
+    VoiceRead& read = cursor.result;
+    if (wave && read.error.empty()) {
+        if (KindOf(read.voice.kind).source != Source::Phases) {
+            cursor.fail(0,
+                        "a waveform prefix goes only before a binaural, plain or isochronic "
+                        "voice");
+        } else {
+            read.voice.wave = *wave;
+            read.ownWave = true;
+        }
+    }
+    return read;
 }
 
 }  // namespace session

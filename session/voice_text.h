@@ -14,11 +14,13 @@ struct VoiceRead {
     Voice voice;
     std::string error;       // empty when the voice was read
     std::size_t offset = 0;  // where in the word the error is
+    bool ownWave = false;    // a prefix gave the wave ("square:200/10"), which -w leaves alone
 };
 
-// Reads one blank-separated word. What holds at any sample rate is checked here (numbers,
-// amplitude, a pulse above 0); the limit of half the rate is session/rate_check.h's. An
-// ear's frequency may be 0 (silence) or negative (the sine running backwards).
+// Reads one blank-separated word, with a waveform prefix on a tone voice. What holds at any sample
+// rate is checked here (numbers, amplitude, a pulse above 0); the limit of half the rate is
+// session/rate_check.h's. An ear's frequency may be 0 (silence) or negative (the sine running
+// backwards).
 VoiceRead ReadVoice(std::string_view word);
 
 }  // namespace session

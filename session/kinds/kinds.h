@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The rows of session/voice_kind.h, one file each (the noises share one: they differ only
-// in colour). voice_kind.cpp lists them.
+// The rows of session/voice_kind.h, one file each (the noises share one, and the spins
+// another: they differ only in colour). voice_kind.cpp lists them.
 #pragma once
 
 #include "session/voice_kind.h"
@@ -13,6 +13,11 @@ extern const VoiceKindInfo kIsochronic;
 extern const VoiceKindInfo kPink;
 extern const VoiceKindInfo kWhite;
 extern const VoiceKindInfo kBrown;
+extern const VoiceKindInfo kSpin;
+extern const VoiceKindInfo kBrownSpin;
+extern const VoiceKindInfo kWhiteSpin;
+extern const VoiceKindInfo kBell;
+extern const VoiceKindInfo kMix;
 
 // "205 Hz": a frequency as check shows it.
 std::string Hertz(double value);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target for the session reader: on any bytes it returns the error lines it
-// promises, or a session that lays out into spans without gaps from sample 0, and describes.
+// promises, or a session whose entries are in order (blocks expanded), that lays out into
+// spans without gaps from sample 0, and describes.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -24,6 +25,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // "f:LINE:COLUMN: message", the line and the caret; or one line about the whole file.
         const auto lines = 1 + std::count(error.begin(), error.end(), '\n');
         require(error.rfind("f:", 0) == 0 && (lines == 1 || (lines == 3 && error.back() == '^')));
+    }
+    if (read.session) {
+        // Entries from 0 in strict order, as many as blocks may expand to; -q and -T in range;
+        // every drawn wave a voice names is defined.
+        const session::Session& s = *read.session;
+        require(!s.entries.empty() && s.entries.size() <= 100000 && s.entries[0].ms == 0);
+        for (std::size_t k = 1; k < s.entries.size(); ++k) {
+            require(s.entries[k].ms > s.entries[k - 1].ms);
+        }
+        require(s.quick >= 1 && s.quick <= 1000);
+        require(s.startMs > -24 * 3600 * 1000LL && s.startMs <= s.entries.back().ms);
+        for (const session::ToneSet& set : s.sets) {
+            for (const session::Voice& v : set.voices) {
+                require(v.wave < session::kDrawnWave ||
+                        !s.drawnWaves[v.wave - session::kDrawnWave].empty());
+            }
+        }
     }
     for (const int rate : {8000, 44100}) {
         if (!read.session) {
