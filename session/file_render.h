@@ -19,12 +19,12 @@ struct FileRenderJob {
     FileFormat format = FileFormat::Wav;
     int bits = 16;  // 16 or 24
     std::uint64_t seed = 0;
-    std::int64_t frames = 0;   // exactly this many, silence after the timeline's end
-    std::int64_t from = 0;     // the timeline's frame the file starts with (-T)
-    MixStream* mix = nullptr;  // the session's mix file at the timeline's rate, if any
+    std::int64_t frames = 0;  // exactly this many, silence after the timeline's end
     // Called on the calling thread after each block is in the file, with the frames
     // written so far.
     std::function<void(std::int64_t)> progress;
+    std::int64_t from = 0;     // the timeline's frame the file starts with (-T)
+    MixStream* mix = nullptr;  // the session's mix file at the timeline's rate, if any
 };
 
 // How a render went, the failure carried with its cause.

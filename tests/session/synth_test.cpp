@@ -250,14 +250,24 @@ TEST(Noise, ASetWhoseAmplitudesAddUpTo100NeverClips) {
 // in, pink noise going on), then a slide, then silence after the end.
 Timeline everything() {
     const VoiceState off;
+    const VoiceState spin{500, 2, 0, .1};
+    const VoiceState bell{700, 0, 0, .2};
+    const Track struck{8, Bell, bell, bell, kSine, 3000};  // rings on into the next span
     const std::vector<Track> crossfade = {{1, Pink, {0, 0, 0, 0.3}, {0, 0, 0, 0.2}},
                                           {2, Binaural, {200, 10, 0, 0.4}, {200, 10, 0, 0}},
                                           {3, Isochronic, {300, 0, 8, 0}, {300, 0, 8, .3}},
-                                          {4, Brown, off, {0, 0, 0, 0.2}}};
+                                          {4, Brown, off, {0, 0, 0, 0.2}},
+                                          steady(7, WhiteSpin, spin),
+                                          {9, Binaural, {220, 6, 0, .1}, {220, 6, 0, .1}, kSquare},
+                                          struck};
     const std::vector<Track> slide = {steady(1, Pink, {0, 0, 0, 0.2}),
                                       {3, Isochronic, {300, 0, 8, .3}, {450, 0, 3, .1}},
                                       {5, Tone, {150, 0, 0, 0.3}, {99, 0, 0, 0.3}},
-                                      {6, White, {0, 0, 0, 0.1}, off}};
+                                      {6, White, {0, 0, 0, 0.1}, off},
+                                      {7, WhiteSpin, spin, {2000, -3, 0, .05}},
+                                      {9, Binaural, {220, 6, 0, .1}, {330, 9, 0, .1}, kSquare},
+                                      {10, Isochronic, {300, 0, 5, .1}, {300, 0, 5, .1}, kTriangle},
+                                      struck};
     Timeline t = single(44100, 30000, {});
     t.spans = {{0, 12000, crossfade}, {12000, 30000, slide}};
     return t;
@@ -302,6 +312,7 @@ TEST(Synth, TheFastMixMakesExactlyTheReferenceSamples) {
     Timeline hour = everything();
     hour.end = 2000000;
     hour.spans.back().end = hour.end;
+    hour.spans.back().tracks.resize(4);  // the sines' and noises' long slide alone
     const Timeline loud =
         single(44100, kEndless, {steady(1, White, {0, 0, 0, .9}), steady(2, Tone, {50, 0, 0, .9})});
     const struct {
