@@ -4,6 +4,7 @@
 #pragma once
 
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -21,8 +22,9 @@ inline double SecondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// The wall time the program took, or a negative time when it could not run or failed.
-inline double TimeProgram(const std::vector<std::string>& args) {
+// The wall time the program took, or a negative time when it could not run or failed;
+// `peakKiB`, when given, gets its peak resident memory.
+inline double TimeProgram(const std::vector<std::string>& args, long* peakKiB = nullptr) {
     std::vector<char*> argv;
     for (const auto& a : args) {
         argv.push_back(const_cast<char*>(a.c_str()));
@@ -34,8 +36,12 @@ inline double TimeProgram(const std::vector<std::string>& args) {
         return -1.0;
     }
     int status = 0;
-    waitpid(pid, &status, 0);
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
     const double took = SecondsSince(start);
+    if (peakKiB != nullptr) {
+        *peakKiB = usage.ru_maxrss;
+    }
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? took : -1.0;
 }
 
