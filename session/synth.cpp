@@ -222,6 +222,7 @@ struct Synth::State {
     std::vector<std::optional<Waveform>> waves;  // by wave number; the sine has none
     std::int64_t mixAt = -1;                     // where the mix file will read next
     std::vector<double> mixFrames;               // the piece's frames of it
+    std::vector<std::vector<double>> spinEars;   // the reference's: each spin's, a piece
 
     std::int64_t position = 0;
     std::size_t span = 0;  // the span holding `position`; past the last at the end
@@ -382,6 +383,16 @@ struct Synth::State {
         return v.wave != nullptr ? v.wave->Bound() : 1.0;
     }
 
+    // A spin's ears over a block from its phases, its widths taken from its ramp.
+    static void spinBlock(const LiveVoice& v, VoiceRun& run, const double* phases, double k0,
+                          int frames, double* left, double* right) {
+        double widths[kMixBlock];
+        for (int i = 0; i < frames; ++i) {
+            widths[i] = v.width.at(k0 + i);
+        }
+        run.spin.Block(phases, widths, frames, left, right);
+    }
+
     // The piece's frames of the mix file from `position`, read once for every voice that
     // plays it (silence without a file).
     void readMix(int frames) {
@@ -432,9 +443,7 @@ struct Synth::State {
                         run.spin.Skip(frames);
                         break;
                     }
-                    for (int i = 0; i < frames; ++i) {
-                        run.spin.Next(a[i], v.width.at(k0 + i), a[i], b[i]);
-                    }
+                    spinBlock(v, run, a, k0, frames, a, b);
                     break;
                 case Source::Bell:
                     for (int i = 0; i < frames; ++i) {
@@ -465,6 +474,27 @@ struct Synth::State {
         if (playsMix()) {
             readMix(frames);
         }
+        // A spin's ears come a block at a time, from the phases its steps below will take.
+        spinEars.resize(voices.size());
+        for (std::size_t j = 0; j < voices.size(); ++j) {
+            const LiveVoice& v = voices[j];
+            if (v.source == Source::Spin) {
+                double phases[kMixBlock];
+                double phase = runs[v.run].phaseA;
+                for (int i = 0; i < frames; ++i) {
+                    phases[i] = phase;
+                    phase = nextPhase(phase, v.frequencyA.at(k0 + i) * radiansPerHertz);
+                }
+                double left[kMixBlock];
+                double right[kMixBlock];
+                spinBlock(v, runs[v.run], phases, k0, frames, left, right);
+                spinEars[j].resize(2 * static_cast<std::size_t>(frames));
+                for (int i = 0; i < frames; ++i) {
+                    spinEars[j][2 * i] = left[i];
+                    spinEars[j][2 * i + 1] = right[i];
+                }
+            }
+        }
         for (int i = 0; i < frames; ++i) {
             const double k = k0 + i;
             for (std::size_t j = 0; j < voices.size(); ++j) {
@@ -475,7 +505,7 @@ struct Synth::State {
                 s.amplitude = v.amplitude.at(k);
                 s.phaseA = run.phaseA;
                 s.phaseB = run.phaseB;
-                signalAt(v, run, k, i, s);
+                signalAt(j, v, run, k, i, s);
                 if (v.phases >= 1) {
                     run.phaseA = nextPhase(run.phaseA, v.frequencyA.at(k) * radiansPerHertz);
                 }
@@ -493,13 +523,15 @@ struct Synth::State {
 
     // The signal a voice makes at span position k, frame i of the piece, one sample at a
     // time as the reference takes it; before its phases step on.
-    void signalAt(const LiveVoice& v, VoiceRun& run, double k, int i, VoiceSample& s) {
+    void signalAt(std::size_t j, const LiveVoice& v, VoiceRun& run, double k, int i,
+                  VoiceSample& s) {
         switch (v.source) {
             case Source::Noise:
                 s.noise = run.noise.Next();
                 break;
             case Source::Spin:
-                run.spin.Next(run.phaseA, v.width.at(k), s.noise, s.noiseB);
+                s.noise = spinEars[j][2 * i];
+                s.noiseB = spinEars[j][2 * i + 1];
                 break;
             case Source::Bell:
                 s.noise = run.bell.Next(current().begin + static_cast<std::int64_t>(k));

@@ -4,43 +4,159 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/poly_sine.h"
 #include "session/sample.h"
 
 namespace session {
 
-double SpinRun::delayed(double delay) const {
-    const double x = static_cast<double>(m_count - 1) - delay;
-    const double whole = std::floor(x);
-    const double f = x - whole;
-    const auto i = static_cast<std::int64_t>(whole);
-    const auto at = [this](std::int64_t j) { return j < 0 ? 0.0 : m_ring[j % kHistory]; };
-    return f == 0.0 ? at(i) : at(i) + (at(i + 1) - at(i)) * f;
-}
+// The ring is a power of two: a sample's place is its index's low bits. An index below 0
+// (before the voice began) lands on a place not written yet, which still holds 0, and no
+// place a block reads has been written over by the block's own noise: no delay reaches back
+// more than kHistory − kMaxBlock − 2 places.
+constexpr std::int64_t kMask = SpinRun::kHistory - 1;
 
-void SpinRun::Next(double phase, double width, double& left, double& right) {
+void SpinRun::makeNoise(int count) {
     if (m_ring.empty()) {
         m_ring.assign(kHistory, 0.0);
     }
-    m_ring[m_count % kHistory] = m_noise.Next();
-    ++m_count;
-    const double tau = width * std::sin(phase);
-    // Within the ring whatever the width: a slide never asks for more than 2 × 10000 µs.
-    const double most = kHistory - 2;
-    left = delayed(std::min((width + tau) * m_perMicro, most));
-    right = delayed(std::min((width - tau) * m_perMicro, most));
+    const auto at = static_cast<int>(m_count & kMask);
+    const int first = std::min(count, static_cast<int>(kHistory) - at);
+    m_noise.Fill(&m_ring[static_cast<std::size_t>(at)], first);
+    if (first < count) {
+        m_noise.Fill(m_ring.data(), count - first);
+    }
+    m_count += count;
+}
+
+namespace {
+
+using V4d = double __attribute__((vector_size(32)));
+using V4l = std::int64_t __attribute__((vector_size(32)));
+using V8d = double __attribute__((vector_size(64)));
+using V8l = std::int64_t __attribute__((vector_size(64)));
+
+template <typename V>
+struct Lanes;
+template <>
+struct Lanes<V4d> {
+    using Int = V4l;
+    static constexpr int kCount = 4;
+    static constexpr V4d kIota = {0, 1, 2, 3};
+};
+template <>
+struct Lanes<V8d> {
+    using Int = V8l;
+    static constexpr int kCount = 8;
+    static constexpr V8d kIota = {0, 1, 2, 3, 4, 5, 6, 7};
+};
+
+// N at m − delay for each lane: the whole part by truncation, one less where that passed
+// the value (below 0), then the straight line between the two samples around it.
+template <typename V>
+__attribute__((always_inline)) inline void ears(const double* ring, const V& at, V& out) {
+    using Int = typename Lanes<V>::Int;
+    Int i = __builtin_convertvector(at, Int);
+    V whole = __builtin_convertvector(i, V);
+    i += reinterpret_cast<Int>(whole > at);  // -1 where truncation went up
+    whole = __builtin_convertvector(i, V);
+    V a;
+    V b;
+    for (int l = 0; l < Lanes<V>::kCount; ++l) {
+        a[l] = ring[i[l] & kMask];
+        b[l] = ring[(i[l] + 1) & kMask];
+    }
+    out = a + (b - a) * (at - whole);
+}
+
+// Every lane computes what the scalar definition says, operation for operation, so any
+// width gives the same values. Whole vectors only: the caller's arrays hold kMaxBlock.
+template <typename V>
+__attribute__((always_inline)) inline void spinBody(const double* ring, std::int64_t base,
+                                                    double perMicro, const double* phase,
+                                                    const double* width, int count, double* left,
+                                                    double* right) {
+    constexpr int L = Lanes<V>::kCount;
+    constexpr double most = SpinRun::kHistory - SpinRun::kMaxBlock - 2;
+    for (int i = 0; i < count; i += L) {
+        V p;
+        V w;
+        __builtin_memcpy(&p, phase + i, sizeof p);
+        __builtin_memcpy(&w, width + i, sizeof w);
+        V s;
+        tone::PolySine(p, s);
+        const V tau = w * s;
+        const V m = static_cast<double>(base + i) + Lanes<V>::kIota;
+        V dl = (w + tau) * perMicro;
+        V dr = (w - tau) * perMicro;
+        dl = dl < most ? dl : most;
+        dr = dr < most ? dr : most;
+        V l;
+        V r;
+        ears(ring, m - dl, l);
+        ears(ring, m - dr, r);
+        __builtin_memcpy(left + i, &l, sizeof l);
+        __builtin_memcpy(right + i, &r, sizeof r);
+    }
+}
+
+using SpinFn = void (*)(const double*, std::int64_t, double, const double*, const double*, int,
+                        double*, double*);
+
+void spinBaseline(const double* ring, std::int64_t base, double perMicro, const double* phase,
+                  const double* width, int count, double* left, double* right) {
+    spinBody<V4d>(ring, base, perMicro, phase, width, count, left, right);
+}
+
+__attribute__((target("avx2"))) void spinAvx2(const double* ring, std::int64_t base,
+                                              double perMicro, const double* phase,
+                                              const double* width, int count, double* left,
+                                              double* right) {
+    spinBody<V4d>(ring, base, perMicro, phase, width, count, left, right);
+}
+
+__attribute__((target("avx512f,avx512dq"))) void spinAvx512(const double* ring, std::int64_t base,
+                                                            double perMicro, const double* phase,
+                                                            const double* width, int count,
+                                                            double* left, double* right) {
+    spinBody<V8d>(ring, base, perMicro, phase, width, count, left, right);
+}
+
+SpinFn pickSpin() {
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq")) {
+        return spinAvx512;
+    }
+    return __builtin_cpu_supports("avx2") ? spinAvx2 : spinBaseline;
+}
+
+}  // namespace
+
+void SpinRun::Block(const double* phase, const double* width, int count, double* left,
+                    double* right) {
+    const std::int64_t base = m_count;
+    makeNoise(count);
+    // Whole vectors of 8: the lanes past `count` read and write the arrays' spare room.
+    alignas(64) double p[kMaxBlock + 8] = {};
+    alignas(64) double w[kMaxBlock + 8] = {};
+    alignas(64) double l[kMaxBlock + 8];
+    alignas(64) double r[kMaxBlock + 8];
+    std::copy(phase, phase + count, p);
+    std::copy(width, width + count, w);
+    static const SpinFn spin = pickSpin();
+    spin(m_ring.data(), base, m_perMicro, p, w, count, l, r);
+    std::copy(l, l + count, left);
+    std::copy(r, r + count, right);
 }
 
 void SpinRun::Skip(std::int64_t count) {
-    if (m_ring.empty()) {
-        m_ring.assign(kHistory, 0.0);
-    }
     // Only the last kHistory values can still be heard.
     const std::int64_t gone = std::max<std::int64_t>(0, count - kHistory);
     m_noise.Skip(gone);
     m_count += gone;
-    for (std::int64_t i = gone; i < count; ++i) {
-        m_ring[m_count % kHistory] = m_noise.Next();
-        ++m_count;
+    for (std::int64_t left = count - gone; left > 0;) {
+        const int n = static_cast<int>(std::min<std::int64_t>(left, 512));
+        makeNoise(n);
+        left -= n;
     }
 }
 

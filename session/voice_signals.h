@@ -2,10 +2,12 @@
 // The signals that spin and bell voices make themselves, sample by sample, for the synthesis
 // to add as it adds a noise. Each is defined here exactly, in double arithmetic:
 // - a spin voice's noise N is delayed in each ear: at its sample m, with φ its spin phase
-//   and W its width in microseconds, τ = W × sin φ, the left ear hears N at m − dL and the
-//   right at m − dR, dL = (W + τ) × (rate × 1e-6) and dR = (W − τ) × (rate × 1e-6) samples;
-//   between two samples of N it takes the straight line N(i) + (N(i + 1) − N(i)) × f (i the
-//   whole part, f the fraction, f = 0 giving N(i) itself), and N before the voice began is 0;
+//   and W its width in microseconds, τ = W × s (s the sine of φ by the polynomial of
+//   engine/poly_sine.h, within 6.5e-12 of sin φ and the same on every machine), the left ear
+//   hears N at m − dL and the right at m − dR, dL = (W + τ) × (rate × 1e-6) and
+//   dR = (W − τ) × (rate × 1e-6) samples; between two samples of N it takes the straight
+//   line N(i) + (N(i + 1) − N(i)) × f (i the whole part, f the fraction), and N before the
+//   voice began is 0;
 // - a bell at its sample n, t = n − strike samples after it was struck, is
 //   2^(−t / (0.25 × rate)) × sin φ for 0 <= t < 4 × rate and 0 elsewhere, its phase φ
 //   starting at 0 at the strike and stepping as a tone's.
@@ -20,24 +22,27 @@ namespace session {
 
 class SpinRun {
   public:
-    // The longest delay: 2 × 10000 µs at 192000 Hz is 3840 samples; the ring holds more.
-    static constexpr int kHistory = 4096;
+    // The longest delay: 2 × 10000 µs at 192000 Hz is 3840 samples. The ring holds those
+    // before a block as well as the block's own (512 at most).
+    static constexpr int kHistory = 8192;
+    static constexpr int kMaxBlock = 512;
 
     SpinRun() = default;
     SpinRun(NoiseRun noise, int rate) : m_noise(noise), m_perMicro(rate * 1e-6) {}
 
-    // The next sample's two ears, for spin phase `phase` and width `width` (µs).
-    void Next(double phase, double width, double& left, double& right);
+    // The next `count` samples' ears (at most kMaxBlock), for spin phases `phase` and widths
+    // `width` (µs). `left` may be `phase`.
+    void Block(const double* phase, const double* width, int count, double* left, double* right);
 
-    // As `count` calls of Next, without the ears.
+    // As Block, without the ears.
     void Skip(std::int64_t count);
 
   private:
-    double delayed(double delay) const;
+    void makeNoise(int count);
 
     NoiseRun m_noise;
     double m_perMicro = 0.0;     // samples a microsecond
-    std::vector<double> m_ring;  // N(m) at m % kHistory, once the voice sounds
+    std::vector<double> m_ring;  // N(m) at m mod kHistory; zeros where nothing was made yet
     std::int64_t m_count = 0;    // samples of N made so far
 };
 
