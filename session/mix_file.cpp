@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "session/mix_file.h"
 
+#include <fcntl.h>
 #include <sndfile.h>
 #include <soxr.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -188,7 +190,27 @@ class SndfileMix final : public MixStream {
 
 std::unique_ptr<MixStream> OpenMix(const std::string& path, int rate, std::string& error) {
     SF_INFO info{};
-    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    SNDFILE* file = nullptr;
+    {
+        // libsndfile tries its MPEG decoder on a file no other decoder takes, and that
+        // decoder writes notes of its own to standard error ("Illegal Audio-MPEG-Header");
+        // the message below says what went wrong in one line instead.
+        std::fflush(stderr);
+        const int saved = dup(STDERR_FILENO);
+        const int quiet = open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (saved >= 0 && quiet >= 0) {
+            dup2(quiet, STDERR_FILENO);
+        }
+        file = sf_open(path.c_str(), SFM_READ, &info);
+        if (saved >= 0 && quiet >= 0) {
+            dup2(saved, STDERR_FILENO);
+        }
+        for (const int fd : {saved, quiet}) {
+            if (fd >= 0) {
+                close(fd);
+            }
+        }
+    }
     if (file == nullptr) {
         // The system's reason when the file cannot even be opened; otherwise libsndfile's,
         // except that for a file no decoder takes it may say the file does not exist.

@@ -104,6 +104,8 @@ TEST_F(SessionCli, RenderWritesTheSessionsSynthesisForTheLengthAndRateAsked) {
 TEST_F(SessionCli, EveryFailureIsOneLineWithItsExitCode) {
     std::ofstream(path("bad.sbg")) << "a: pink/30\n0:00 b\n";
     std::ofstream(path("endless.sbg")) << "a: pink/30\n0:00 a\n";
+    std::ofstream(path("mixed.sbg")) << "-SE\n  -m gone.flac\na: mix/50\n0:00 a\n0:01 a\n";
+    std::ofstream(path("text.mp3")) << "not a sound\n";
     const struct {
         QStringList args;
         int exitCode;
@@ -121,6 +123,15 @@ TEST_F(SessionCli, EveryFailureIsOneLineWithItsExitCode) {
          "tovin-cli: cannot create no/dir.wav: No such file or directory",
          1},
         {{"play", "--session", "s.sbg", "--from", "0:01:30"}, 2, "tovin-cli: --from", 1},
+        // A mix file that cannot be read: where it was asked for, and nothing written.
+        {{"render", "--session", "mixed.sbg", "-o", "x.wav"},
+         2,
+         "tovin-cli: mixed.sbg:2:6: -m: cannot read the mix file 'gone.flac': No such file",
+         1},
+        {{"check", "--mix", "text.mp3", "mixed.sbg"},
+         2,
+         "tovin-cli: --mix: cannot read the mix file 'text.mp3': not a sound file",
+         1},
         {{"play", "--session", "s.sbg"},
          1,
          "tovin-cli: Error opening waveform audio device!\ntovin-cli: ALSA device \"default\"",
@@ -199,6 +210,16 @@ TEST_F(SessionCli, CheckPrintsTheTimelineOfTheExample) {
           "    then slide to off, 00:29:00 - 00:30:00\n", "\n00:30:00  end\n"}) {
         EXPECT_TRUE(r.out.contains(line)) << line << "\nin:\n" << r.out.toStdString();
     }
+    // A mix file: its format, rate, channels and length under the heading.
+    SF_INFO info{0, 8000, 1, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 0, 0};
+    SNDFILE* mix = sf_open(path("m.wav").c_str(), SFM_WRITE, &info);
+    sf_writef_short(mix, std::vector<short>(800, 100).data(), 800);
+    sf_close(mix);
+    std::ofstream(path("s.sbg")) << "-m m.wav\na: mix/50 bell+500/10\n0:00 a\n";
+    const testsupport::CliRun mixed = run({"check", "s.sbg"});
+    EXPECT_TRUE(mixed.out.contains(
+        "m.wav': WAV (Microsoft), Signed 16 bit PCM, 8000 Hz, mono, 0:00:00.100, looped\n"))
+        << mixed.out.toStdString();
     // A clock time that goes back is the next day, and check says so at its line.
     std::ofstream(path("s.sbg")) << "a: pink/10\n00:00:10 a\n00:00:05 a\n00:00:07 a\n";
     const testsupport::CliRun day = run({"check", "s.sbg"});
