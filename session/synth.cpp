@@ -383,6 +383,33 @@ struct Synth::State {
         return v.wave != nullptr ? v.wave->Bound() : 1.0;
     }
 
+    // A wave's tone over a block, its phases in `a` and `b` turned into what waveTerms
+    // makes of each frame, several frames at a time.
+    void waveBlock(const LiveVoice& v, double k0, int frames, double* a, double* b) const {
+        long harmonics[kMixBlock] = {};
+        double left[kMixBlock];
+        for (int i = 0; i < frames; ++i) {
+            harmonics[i] = Waveform::Harmonics(v.frequencyA.at(k0 + i), harmonicLimit);
+        }
+        v.wave->Values(a, harmonics, frames, left);
+        if (v.shape == MixForm::Ears) {
+            for (int i = 0; i < frames; ++i) {
+                harmonics[i] = Waveform::Harmonics(v.frequencyB.at(k0 + i), harmonicLimit);
+            }
+            v.wave->Values(b, harmonics, frames, b);
+        }
+        for (int i = 0; i < frames; ++i) {
+            if (v.shape == MixForm::Pulsed) {
+                const double s = std::sin(b[i]);
+                left[i] = (b[i] < kPi ? s * s : 0.0) * left[i];
+            }
+            if (v.shape != MixForm::Ears) {
+                b[i] = left[i];
+            }
+            a[i] = left[i];
+        }
+    }
+
     // A spin's ears over a block from its phases, its widths taken from its ramp.
     static void spinBlock(const LiveVoice& v, VoiceRun& run, const double* phases, double k0,
                           int frames, double* left, double* right) {
@@ -460,8 +487,8 @@ struct Synth::State {
                     }
                     break;
                 case Source::Phases:
-                    for (int i = 0; a != nullptr && v.wave != nullptr && i < frames; ++i) {
-                        waveTerms(v, a[i], b[i], k0 + i, harmonicLimit, a[i], b[i]);
+                    if (a != nullptr && v.wave != nullptr) {
+                        waveBlock(v, k0, frames, a, b);
                     }
                     break;
             }

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/poly_sine.h"
+
 namespace session {
 namespace {
 
@@ -104,6 +106,48 @@ const std::vector<double>& table(Waveform::Shape shape) {
 
 }  // namespace
 
+// sin kφ and cos kφ by rotation: (cos, sin) of the next harmonic is this one's turned by
+// dφ, d the step between the harmonics a wave has. A rotation keeps its errors to about k
+// units in the last place whatever φ is (a three-term recurrence would multiply them by
+// 1/sin φ near 0 and π). sin φ and cos φ = sin(φ + π/2) come from the polynomial of
+// engine/poly_sine.h, within 6.5e-12 for 0 <= φ <= 2π, so that even 50000 harmonics stay
+// within 1e-6 of the series, a tenth of a 16-bit step; and one frame, or a vector of
+// frames with each lane doing the same operations, gives the same value.
+template <typename V, typename Count>
+__attribute__((always_inline)) inline void Waveform::series(const V& phase, const Count& harmonics,
+                                                            long most, V& sum) const {
+    V s1;
+    V c1;
+    tone::PolySine(phase, s1);
+    tone::PolySine(phase + tone::kHalfPi, c1);
+    sum = V{} + 0.0;
+    V s = s1;
+    V c = c1;
+    if (m_shape == Shape::Drawn) {
+        for (long k = 0; k < most; ++k) {
+            const V term =
+                m_cos[static_cast<std::size_t>(k)] * c + m_sin[static_cast<std::size_t>(k)] * s;
+            sum = k < harmonics ? sum + term : sum;
+            const V cNext = c * c1 - s * s1;
+            s = s * c1 + c * s1;
+            c = cNext;
+        }
+        return;
+    }
+    const long step = m_shape == Shape::Sawtooth ? 1 : 2;
+    const V cd = step == 1 ? c1 : 1.0 - 2.0 * (s1 * s1);  // cos dφ
+    const V sd = step == 1 ? s1 : 2.0 * (s1 * c1);        // sin dφ
+    const std::vector<double>& coef = table(m_shape);
+    long i = 0;
+    for (long k = 1; k <= most; k += step, ++i) {
+        const double b = k <= kTabled ? coef[static_cast<std::size_t>(i)] : builtIn(m_shape, k);
+        sum = k <= harmonics ? sum + b * s : sum;
+        const V cNext = c * cd - s * sd;
+        s = s * cd + c * sd;
+        c = cNext;
+    }
+}
+
 double Waveform::Value(double phase, long harmonics) const {
     if (m_shape == Shape::Drawn) {
         harmonics = std::min<long>(harmonics, static_cast<long>(m_cos.size()));
@@ -111,36 +155,70 @@ double Waveform::Value(double phase, long harmonics) const {
     if (harmonics <= 0) {
         return 0.0;
     }
-    // sin kφ and cos kφ by the Chebyshev recurrence x(k+d) = 2cos(dφ)·x(k) − x(k−d), d the
-    // step between the harmonics a wave has: a multiply and a subtract each, the error
-    // growing about linearly with k, so that even 10^5 harmonics stay some 1e-10 from the
-    // sum of library sines, far inside a step of 24-bit output.
-    const double s1 = std::sin(phase);
-    double sum = 0.0;
-    if (m_shape == Shape::Drawn) {
-        const double twoCos = 2.0 * std::cos(phase);
-        double sPrev = 0.0, s = s1, cPrev = 1.0, c = std::cos(phase);
-        for (long k = 0; k < harmonics; ++k) {
-            sum += m_cos[static_cast<std::size_t>(k)] * c + m_sin[static_cast<std::size_t>(k)] * s;
-            const double sNext = twoCos * s - sPrev;
-            const double cNext = twoCos * c - cPrev;
-            sPrev = s, s = sNext, cPrev = c, c = cNext;
-        }
-        return sum;
-    }
-    const long step = m_shape == Shape::Sawtooth ? 1 : 2;
-    const double twoCos = 2.0 * std::cos(static_cast<double>(step) * phase);
-    const std::vector<double>& coef = table(m_shape);
-    double s = s1;
-    double sPrev = step == 1 ? 0.0 : -s1;  // sin((1 − step)φ)
-    long i = 0;
-    for (long k = 1; k <= harmonics; k += step, ++i) {
-        sum += (k <= kTabled ? coef[static_cast<std::size_t>(i)] : builtIn(m_shape, k)) * s;
-        const double sNext = twoCos * s - sPrev;
-        sPrev = s;
-        s = sNext;
-    }
+    double sum;
+    series(phase, harmonics, harmonics, sum);
     return sum;
+}
+
+namespace {
+
+using V4d = double __attribute__((vector_size(32)));
+using V4l = long __attribute__((vector_size(32)));
+using V8d = double __attribute__((vector_size(64)));
+using V8l = long __attribute__((vector_size(64)));
+
+}  // namespace
+
+template <typename V, typename Count>
+__attribute__((always_inline)) inline void Waveform::lanes(const double* phase,
+                                                           const long* harmonics, int count,
+                                                           double* out) const {
+    constexpr int L = sizeof(V) / sizeof(double);
+    const long have = m_shape == Shape::Drawn ? static_cast<long>(m_cos.size()) : -1;
+    for (int i = 0; i < count; i += L) {
+        V p{};
+        Count h{};
+        long most = 0;
+        for (int l = 0; l < L && i + l < count; ++l) {
+            p[l] = phase[i + l];
+            h[l] = have >= 0 ? std::min(harmonics[i + l], have) : harmonics[i + l];
+            most = std::max<long>(most, h[l]);
+        }
+        V sum;
+        series(p, h, most, sum);
+        for (int l = 0; l < L && i + l < count; ++l) {
+            out[i + l] = sum[l];
+        }
+    }
+}
+
+void Waveform::valuesBaseline(const double* phase, const long* harmonics, int count,
+                              double* out) const {
+    lanes<V4d, V4l>(phase, harmonics, count, out);
+}
+
+__attribute__((target("avx2"))) void Waveform::valuesAvx2(const double* phase,
+                                                          const long* harmonics, int count,
+                                                          double* out) const {
+    lanes<V4d, V4l>(phase, harmonics, count, out);
+}
+
+__attribute__((target("avx512f,avx512dq"))) void Waveform::valuesAvx512(const double* phase,
+                                                                        const long* harmonics,
+                                                                        int count,
+                                                                        double* out) const {
+    lanes<V8d, V8l>(phase, harmonics, count, out);
+}
+
+void Waveform::Values(const double* phase, const long* harmonics, int count, double* out) const {
+    static const auto pick = [] {
+        __builtin_cpu_init();
+        if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq")) {
+            return &Waveform::valuesAvx512;
+        }
+        return __builtin_cpu_supports("avx2") ? &Waveform::valuesAvx2 : &Waveform::valuesBaseline;
+    }();
+    (this->*pick)(phase, harmonics, count, out);
 }
 
 }  // namespace session

@@ -30,8 +30,13 @@ class Waveform {
     // The highest harmonic a frequency keeps under `limit` (both in Hz): k·|f| < limit.
     static long Harmonics(double frequency, double limit);
 
-    // w(φ) with its first `harmonics` harmonics (fewer when the wave has fewer).
+    // w(φ) with its first `harmonics` harmonics (fewer when the wave has fewer), for
+    // 0 <= φ <= 2π.
     double Value(double phase, long harmonics) const;
+
+    // The same for `count` phases at once, each with its own harmonics: each value is the
+    // one Value gives, computed several lanes at a time.
+    void Values(const double* phase, const long* harmonics, int count, double* out) const;
 
     // No partial sum of the wave is larger in size than this: the size of the first
     // harmonics' sum bounds any of its partial sums in a synthesis guard.
@@ -41,6 +46,14 @@ class Waveform {
 
   private:
     explicit Waveform(Shape shape) : m_shape(shape) {}
+
+    template <typename V, typename Count>
+    void series(const V& phase, const Count& harmonics, long most, V& sum) const;
+    template <typename V, typename Count>
+    void lanes(const double* phase, const long* harmonics, int count, double* out) const;
+    void valuesBaseline(const double* phase, const long* harmonics, int count, double* out) const;
+    void valuesAvx2(const double* phase, const long* harmonics, int count, double* out) const;
+    void valuesAvx512(const double* phase, const long* harmonics, int count, double* out) const;
 
     Shape m_shape;
     std::vector<double> m_cos;  // Drawn: a_k for k = 1, 2, ..., scaled

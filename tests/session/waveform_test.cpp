@@ -61,9 +61,9 @@ TEST(Waveform, ADrawnWaveIsItsInterpolationScaledToPeakAtOneAndAFlatOneIsRefused
     const auto pulse = Waveform::Drawn({1, 0, 0, 0, 0, 0}, error);  // a_1 = a_2 = 1/3, peak 2/3
     ASSERT_TRUE(sine && pulse);
     for (const double phase : {0.0, 0.4, 1.9, 3.3, 5.0}) {
-        EXPECT_NEAR(sine->Value(phase, 100), std::sin(phase), 1e-12);
-        EXPECT_NEAR(pulse->Value(phase, 100), (std::cos(phase) + std::cos(2 * phase)) / 2, 1e-12);
-        EXPECT_NEAR(pulse->Value(phase, 1), std::cos(phase) / 2, 1e-12);  // band-limited
+        EXPECT_NEAR(sine->Value(phase, 100), std::sin(phase), 1e-10);
+        EXPECT_NEAR(pulse->Value(phase, 100), (std::cos(phase) + std::cos(2 * phase)) / 2, 1e-10);
+        EXPECT_NEAR(pulse->Value(phase, 1), std::cos(phase) / 2, 1e-10);  // band-limited
     }
     for (const std::vector<double>& flat : {std::vector<double>{2, 2, 2}, {1, -1, 1, -1}}) {
         EXPECT_FALSE(Waveform::Drawn(flat, error));
@@ -71,13 +71,13 @@ TEST(Waveform, ADrawnWaveIsItsInterpolationScaledToPeakAtOneAndAFlatOneIsRefused
     }
 }
 
-TEST(Waveform, ManyHarmonicsStayWithinAStepOf24BitsOfTheSeries) {
-    for (const double phase : {0.001, 1.0, 3.14159, 6.0}) {
+TEST(Waveform, ManyHarmonicsStayWithinATenthOfA16BitStepOfTheSeriesEvenNearPhaseZero) {
+    for (const double phase : {1e-9, 0.001, 1.0, 3.14159, 6.0}) {
         double sum = 0.0;  // the sawtooth's series as written, term by term
         for (long k = 1; k <= 50000; ++k) {
             sum += (k % 2 == 1 ? 2.0 : -2.0) / (M_PI * k) * std::sin(k * phase);
         }
-        EXPECT_NEAR(Waveform::Sawtooth().Value(phase, 50000), sum, 1e-8) << phase;
+        EXPECT_NEAR(Waveform::Sawtooth().Value(phase, 50000), sum, 1e-6) << phase;
     }
 }
 
