@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "engine/poly_sine.h"
+#include "session/vector_lanes.h"
 
 namespace session {
 namespace {
@@ -15,30 +16,6 @@ constexpr double kUnit = 0x1p-53;  // the unit roundoff of double arithmetic
 
 // Adding and taking away 1.5 × 2^52 rounds a double below 2^51 in size to a whole number.
 constexpr double kRoundMagic = 6755399441055744.0;
-
-using V4d = double __attribute__((vector_size(32)));
-using V4l = std::int64_t __attribute__((vector_size(32)));
-using V4i = std::int32_t __attribute__((vector_size(16)));
-using V8d = double __attribute__((vector_size(64)));
-using V8l = std::int64_t __attribute__((vector_size(64)));
-using V8i = std::int32_t __attribute__((vector_size(32)));
-
-template <typename V>
-struct Lanes;
-template <>
-struct Lanes<V4d> {
-    using Mask = V4l;
-    using Int = V4i;
-    static constexpr int kCount = 4;
-    static constexpr V4d kIota = {0, 1, 2, 3};
-};
-template <>
-struct Lanes<V8d> {
-    using Mask = V8l;
-    using Int = V8i;
-    static constexpr int kCount = 8;
-    static constexpr V8d kIota = {0, 1, 2, 3, 4, 5, 6, 7};
-};
 
 // Everything below is inlined into one function per instruction set; vectors go by
 // reference, as a vector passed by value would change the calling convention between them.
@@ -251,11 +228,14 @@ using Mix = void (*)(const MixBlock&, Out*);
 
 template <typename Out>
 Mix<Out> pickMix() {
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq")) {
-        return mixAvx512<Out>;
+    switch (WidestWidth()) {
+        case Width::Avx512:
+            return mixAvx512<Out>;
+        case Width::Avx2:
+            return mixAvx2<Out>;
+        default:
+            return mixBaseline<Out>;
     }
-    return __builtin_cpu_supports("avx2") ? mixAvx2<Out> : mixBaseline<Out>;
 }
 
 }  // namespace

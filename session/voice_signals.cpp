@@ -6,6 +6,7 @@
 
 #include "engine/poly_sine.h"
 #include "session/sample.h"
+#include "session/vector_lanes.h"
 
 namespace session {
 
@@ -30,31 +31,11 @@ void SpinRun::makeNoise(int count) {
 
 namespace {
 
-using V4d = double __attribute__((vector_size(32)));
-using V4l = std::int64_t __attribute__((vector_size(32)));
-using V8d = double __attribute__((vector_size(64)));
-using V8l = std::int64_t __attribute__((vector_size(64)));
-
-template <typename V>
-struct Lanes;
-template <>
-struct Lanes<V4d> {
-    using Int = V4l;
-    static constexpr int kCount = 4;
-    static constexpr V4d kIota = {0, 1, 2, 3};
-};
-template <>
-struct Lanes<V8d> {
-    using Int = V8l;
-    static constexpr int kCount = 8;
-    static constexpr V8d kIota = {0, 1, 2, 3, 4, 5, 6, 7};
-};
-
 // N at m − delay for each lane: the whole part by truncation, one less where that passed
 // the value (below 0), then the straight line between the two samples around it.
 template <typename V>
 __attribute__((always_inline)) inline void ears(const double* ring, const V& at, V& out) {
-    using Int = typename Lanes<V>::Int;
+    using Int = typename Lanes<V>::Mask;
     Int i = __builtin_convertvector(at, Int);
     V whole = __builtin_convertvector(i, V);
     i += reinterpret_cast<Int>(whole > at);  // -1 where truncation went up
@@ -122,11 +103,14 @@ __attribute__((target("avx512f,avx512dq"))) void spinAvx512(const double* ring, 
 }
 
 SpinFn pickSpin() {
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq")) {
-        return spinAvx512;
+    switch (WidestWidth()) {
+        case Width::Avx512:
+            return spinAvx512;
+        case Width::Avx2:
+            return spinAvx2;
+        default:
+            return spinBaseline;
     }
-    return __builtin_cpu_supports("avx2") ? spinAvx2 : spinBaseline;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "engine/poly_sine.h"
+#include "session/vector_lanes.h"
 
 namespace session {
 namespace {
@@ -160,15 +161,6 @@ double Waveform::Value(double phase, long harmonics) const {
     return sum;
 }
 
-namespace {
-
-using V4d = double __attribute__((vector_size(32)));
-using V4l = long __attribute__((vector_size(32)));
-using V8d = double __attribute__((vector_size(64)));
-using V8l = long __attribute__((vector_size(64)));
-
-}  // namespace
-
 template <typename V, typename Count>
 __attribute__((always_inline)) inline void Waveform::lanes(const double* phase,
                                                            const long* harmonics, int count,
@@ -212,11 +204,14 @@ __attribute__((target("avx512f,avx512dq"))) void Waveform::valuesAvx512(const do
 
 void Waveform::Values(const double* phase, const long* harmonics, int count, double* out) const {
     static const auto pick = [] {
-        __builtin_cpu_init();
-        if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq")) {
-            return &Waveform::valuesAvx512;
+        switch (WidestWidth()) {
+            case Width::Avx512:
+                return &Waveform::valuesAvx512;
+            case Width::Avx2:
+                return &Waveform::valuesAvx2;
+            default:
+                return &Waveform::valuesBaseline;
         }
-        return __builtin_cpu_supports("avx2") ? &Waveform::valuesAvx2 : &Waveform::valuesBaseline;
     }();
     (this->*pick)(phase, harmonics, count, out);
 }
