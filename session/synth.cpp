@@ -74,9 +74,6 @@ struct LiveVoice {
     Ramp width;       // a spin's W, in microseconds
     int phases = 0;   // how many phases it carries as chains: 0, 1 or 2
     std::size_t run = 0;
-    bool noise() const { return source == Source::Noise; }
-    // Whether the mix takes a signal the voice makes rather than the sines of its phases.
-    bool signal() const { return source != Source::Phases || wave != nullptr; }
 };
 
 // A wave's tone at one sample, from the phases before the step and the frequencies of that
