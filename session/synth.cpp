@@ -470,12 +470,7 @@ struct Synth::State {
                     spinBlock(v, run, a, k0, frames, a, b);
                     break;
                 case Source::Bell:
-                    for (int i = 0; i < frames; ++i) {
-                        const double value = run.bell.Next(n0 + i);
-                        if (a != nullptr) {
-                            a[i] = value;
-                        }
-                    }
+                    run.bell.Block(n0, frames, a);
                     break;
                 case Source::Mix:
                     for (int i = 0; a != nullptr && i < frames; ++i) {

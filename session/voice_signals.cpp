@@ -158,3 +158,22 @@ double BellRing::Next(std::int64_t n) {
 }
 
 }  // namespace session
+
+namespace session {
+
+void BellRing::Block(std::int64_t n0, int count, double* out) {
+    const std::int64_t from = std::clamp<std::int64_t>(m_strike - n0, 0, count);
+    const std::int64_t to = std::clamp<std::int64_t>(m_strike + m_length - n0, from, count);
+    for (std::int64_t i = from; i < to; ++i) {
+        const double value = Next(n0 + i);
+        if (out != nullptr) {
+            out[i] = value;
+        }
+    }
+    if (out != nullptr) {
+        std::fill(out, out + from, 0.0);
+        std::fill(out + to, out + count, 0.0);
+    }
+}
+
+}  // namespace session

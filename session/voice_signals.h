@@ -55,6 +55,10 @@ class BellRing {
     // The bell at sample `n`; samples are asked for in order, one after another.
     double Next(std::int64_t n);
 
+    // The bell at samples n0 to n0 + count − 1 (into `out` unless it is null): Next for
+    // each, the silence before the strike and after the ring written at once.
+    void Block(std::int64_t n0, int count, double* out);
+
   private:
     std::int64_t m_strike = 0;
     double m_step = 0.0;  // radians a sample
