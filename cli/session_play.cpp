@@ -7,11 +7,11 @@
 
 #include "cli/device_failure.h"
 #include "cli/session_mix.h"
-#include "cli/session_player.h"
 #include "cli/session_source.h"
 #include "cli/session_status.h"
 #include "cli/stop_signal.h"
 #include "platform/system.h"
+#include "player/session_player.h"
 #include "session/clock.h"
 #include "session/timeline.h"
 
@@ -27,7 +27,17 @@ int RunSessionPlay(const SessionPlayOptions& options) {
     if (!mix.ok) {
         return 2;
     }
-    const session::Timeline timeline = session::BuildTimeline(*session, rate);
+    auto item = std::make_shared<player::PlayItem>();
+    item->timeline = session::BuildTimeline(*session, rate);
+    if (mix.file) {
+        // The player opens its own stream for each synthesis; this one only proved it opens.
+        item->openMix = [path = session->mixFile, rate] {
+            std::string reason;
+            return session::OpenMix(path, rate, reason);
+        };
+    }
+    item->session = *session;
+    const session::Timeline& timeline = item->timeline;
     // --from counts on from where -T starts the session.
     const std::int64_t from = timeline.start + session::FramesOfMs(options.fromMs, rate);
     if (timeline.end != session::kEndless && from >= timeline.end) {
@@ -46,14 +56,18 @@ int RunSessionPlay(const SessionPlayOptions& options) {
     std::fflush(stdout);
 
     const bool live = plat::IsTerminal(1);
-    SessionPlayer player(
-        timeline, from, end, options.volume, mix.file.get(), [&](std::int64_t frame) {
-            if (live) {
-                std::printf("\r%s\x1b[K", StatusLine(*session, timeline, frame).c_str());
-                std::fflush(stdout);
-            }
-        });
-    if (!player.Open()) {
+    player::SessionPlayer player(item, [&](const player::PlayerState& state) {
+        if (state.ended) {
+            QCoreApplication::quit();
+        } else if (live) {
+            std::printf("\r%s\x1b[K",
+                        StatusLine(player.Item()->session, player.Item()->timeline, state.position)
+                            .c_str());
+            std::fflush(stdout);
+        }
+    });
+    player.SetVolume(options.volume);
+    if (!player.Play(from, end)) {
         plat::MessageBeep(plat::MB_ICONEXCLAMATION);
         ReportDeviceFailure("Error opening waveform audio device!");  // and the device's reason
         return 1;
