@@ -71,7 +71,10 @@ CommandTable play() {
         "\n"
         "play      plays the binaural beat tone through the default sound device until\n"
         "          Ctrl-C, or for N seconds. The left ear hears the carrier less the\n"
-        "          beat, the right ear the carrier; the two exchange every 10 seconds.\n",
+        "          beat, the right ear the carrier; the two exchange every 10 seconds.\n"
+        "          A session takes keys on a terminal: Space pauses and resumes; Right and\n"
+        "          Left go 10 s on and back, Up and Down a minute, PageUp and PageDown ten\n"
+        "          minutes; + and - change the volume by 5; q or Esc end it.\n",
         {
             {"--carrier", "HZ", kCarrier, "carrier pitch, " + kCarrier + " (default 150)", kTone,
              [](const std::string& v, CommandLine& l) { return carrier(v, l.play.carrier); }},

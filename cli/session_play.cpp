@@ -2,14 +2,17 @@
 #include "cli/session_play.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <cstdio>
 #include <optional>
+#include <string>
 
 #include "cli/device_failure.h"
 #include "cli/session_mix.h"
 #include "cli/session_source.h"
 #include "cli/session_status.h"
 #include "cli/stop_signal.h"
+#include "cli/terminal_keys.h"
 #include "platform/system.h"
 #include "player/session_player.h"
 #include "session/clock.h"
@@ -56,23 +59,61 @@ int RunSessionPlay(const SessionPlayOptions& options) {
     std::fflush(stdout);
 
     const bool live = plat::IsTerminal(1);
-    player::SessionPlayer player(item, [&](const player::PlayerState& state) {
+    int volume = options.volume;
+    std::optional<player::SessionPlayer> player;
+    const auto show = [&](const player::PlayerState& state) {
+        std::string line =
+            StatusLine(player->Item()->session, player->Item()->timeline, state.position);
+        line += state.paused ? "  paused" : "";
+        line += volume != 100 ? "  volume " + std::to_string(volume) : "";
+        std::printf("\r%s\x1b[K", line.c_str());
+        std::fflush(stdout);
+    };
+    player.emplace(item, [&](const player::PlayerState& state) {
         if (state.ended) {
             QCoreApplication::quit();
         } else if (live) {
-            std::printf("\r%s\x1b[K",
-                        StatusLine(player.Item()->session, player.Item()->timeline, state.position)
-                            .c_str());
-            std::fflush(stdout);
+            show(state);
         }
     });
-    player.SetVolume(options.volume);
-    if (!player.Play(from, end)) {
+    player->SetVolume(volume);
+    if (!player->Play(from, end)) {
         plat::MessageBeep(plat::MB_ICONEXCLAMATION);
         ReportDeviceFailure("Error opening waveform audio device!");  // and the device's reason
         return 1;
     }
-    StopSignal stop([&player] { player.Stop(); });
+    StopSignal stop([&player] { player->Stop(); });
+    // Keys on a terminal: a seek stays within what this play was asked to play.
+    TerminalKeys keys([&](const KeyPress& press) {
+        const player::PlayerState state = player->State();
+        switch (press.key) {
+            case Key::PauseResume:
+                state.paused ? player->Resume() : player->Pause();
+                break;
+            case Key::Forward:
+            case Key::Back: {
+                const std::int64_t step = static_cast<std::int64_t>(press.seconds) * rate;
+                std::int64_t to = state.position + (press.key == Key::Forward ? step : -step);
+                to = std::max<std::int64_t>(0, to);
+                if (end != session::kEndless) {
+                    to = std::min(to, end - 1);
+                }
+                player->Seek(to);
+                break;
+            }
+            case Key::VolumeUp:
+            case Key::VolumeDown:
+                volume = std::clamp(volume + (press.key == Key::VolumeUp ? 5 : -5), 0, 100);
+                player->SetVolume(volume);
+                break;
+            case Key::Quit:
+                player->Stop();
+                break;
+        }
+        if (live) {
+            show(player->State());
+        }
+    });
     QCoreApplication::exec();
     if (live) {
         std::printf("\n");

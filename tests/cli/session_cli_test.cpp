@@ -194,6 +194,37 @@ TEST_F(SessionCli, CtrlCFadesOutOverAQuarterSecondAndExitsCleanly) {
     }
 }
 
+TEST_F(SessionCli, KeysOnATerminalPauseAndEndItAndTheTerminalIsPutBackOnEveryWayOut) {
+    // script gives the play a terminal; what the subshell prints are the keys typed.
+    const struct {
+        const char* keys;  // shell commands writing them, with pauses between
+        const char* play;  // how the play is started, and ended when no key ends it
+        const char* what;
+    } cases[] = {
+        {"sleep 0.6; printf q", "'%1' play --tones 200/10", "q"},
+        {"sleep 0.6; printf ' '; sleep 0.4; printf '\\033'", "'%1' play --tones 200/10",
+         "Space, then Esc while paused"},
+        {"sleep 0.6; printf '\\033[C+-'",
+         "timeout --foreground -s TERM 1.5 '%1' play --tones 200/10", "keys, then SIGTERM"},
+        {"", "'%1' play --session s.sbg --seconds 1", "the end"},
+    };
+    for (const auto& c : cases) {
+        const QString inner = QStringLiteral("stty -g > before; ") +
+                              QString::fromUtf8(c.play).arg(TOVIN_CLI_PATH) +
+                              "; echo $? > code; stty -g > after";
+        const QString shell = QStringLiteral("(%1; sleep 2) | script -qec \"%2\" /dev/null")
+                                  .arg(c.keys[0] != 0 ? c.keys : "true", inner);
+        run({"-c", shell}, testsupport::PacedDeviceConfig(), "bash");
+        const auto text = [this](const char* name) {
+            const testsupport::Bytes b = testsupport::ReadAll(path(name));
+            return std::string(b.begin(), b.end());
+        };
+        EXPECT_EQ(text("code"), "0\n") << c.what;
+        EXPECT_FALSE(text("before").empty()) << c.what;
+        EXPECT_EQ(text("after"), text("before")) << c.what;
+    }
+}
+
 TEST_F(SessionCli, CheckPrintsTheTimelineOfTheExample) {
     std::ofstream(path("s.sbg"))
         << "## Thirty minutes from alpha down to theta and back\n-SE\n"
