@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -237,6 +239,21 @@ struct Synth::State {
     std::vector<VoiceSample> samples;
     SynthBlock own;  // Render's
 
+    // The state at a multiple of `spacing`: enough to lay the span out again as it was.
+    // `fast` is kept rather than judged again, as its judgement reads the phases at the
+    // span's start.
+    struct Checkpoint {
+        std::size_t span = 0;
+        std::vector<VoiceRun> runs;
+        bool fast = false;
+        double guard = 0.0;
+        std::size_t bytes = 0;
+    };
+    std::map<std::int64_t, Checkpoint> checkpoints;
+    std::int64_t spacing = kCheckpointSpacing;
+    std::size_t checkpointBytes = 0;
+    std::size_t checkpointLimit = kCheckpointLimit;
+
     bool ended() const { return span >= timeline.spans.size() || position >= timeline.end; }
     const Span& current() const { return timeline.spans[span]; }
 
@@ -287,12 +304,24 @@ struct Synth::State {
                 }
                 next.push_back(fresh);
             }
+        }
+        runs = std::move(next);
+        layOutVoices();
+        judgeSpan();
+    }
+
+    // The current span's voices over `runs`, one for each of its tracks in order.
+    void layOutVoices() {
+        voices.clear();
+        const Span& s = current();
+        for (const Track& track : s.tracks) {
+            const VoiceKindInfo& info = KindOf(track.kind);
             LiveVoice v;
             v.kind = track.kind;
             v.form = v.shape = info.mix;
             v.source = info.source;
             v.colour = info.colour;
-            v.run = next.size() - 1;
+            v.run = voices.size();
             v.amplitude = ramp(track.from.amplitude, track.to.amplitude, s);
             v.width = ramp(track.from.carrier, track.to.carrier, s);
             v.phases = info.source == Source::Bell ? 0 : info.phases;
@@ -309,9 +338,7 @@ struct Synth::State {
             }
             voices.push_back(v);
         }
-        runs = std::move(next);
         layOutBlock();
-        judgeSpan();
     }
 
     // Each voice's rows of a piece: one for each phase it carries, and as many as its
@@ -593,9 +620,11 @@ struct Synth::State {
         piece.mix.guard = guard;
     }
 
-    // How many of `wanted` frames from `position` lie in the current span, at most a block.
+    // How many of `wanted` frames from `position` lie in the current span, at most a block
+    // and no further than the next checkpoint, so that the synthesis stops on each.
     int inSpan(std::int64_t wanted) const {
-        const std::int64_t left = std::min(current().end, timeline.end) - position;
+        const std::int64_t mark = (position / spacing + 1) * spacing;
+        const std::int64_t left = std::min({current().end, timeline.end, mark}) - position;
         return static_cast<int>(std::min<std::int64_t>({wanted, left, kMixBlock}));
     }
 
@@ -605,6 +634,42 @@ struct Synth::State {
             ++span;
             enterSpan();
         }
+        if (!ended() && position % spacing == 0 && !checkpoints.contains(position)) {
+            keep();
+        }
+    }
+
+    void keep() {
+        Checkpoint c{span, runs, fast, guard, 0};
+        // The map's node and the state's vectors, a spin's ring (64 KiB) above all.
+        c.bytes = sizeof(Checkpoint) + 4 * sizeof(void*) + c.runs.capacity() * sizeof(VoiceRun);
+        for (const VoiceRun& r : c.runs) {
+            c.bytes += r.spin.RingBytes();
+        }
+        checkpointBytes += c.bytes;
+        checkpoints.emplace(position, std::move(c));
+        thin();
+    }
+
+    // Doubles the spacing, dropping the checkpoints off it, until they fit the limit.
+    void thin() {
+        while (checkpointBytes > checkpointLimit) {
+            spacing *= 2;
+            std::erase_if(checkpoints, [&](const auto& c) {
+                const bool off = c.first % spacing != 0;
+                checkpointBytes -= off ? c.second.bytes : 0;
+                return off;
+            });
+        }
+    }
+
+    void restore(std::int64_t frame, const Checkpoint& c) {
+        position = frame;
+        span = c.span;
+        runs = c.runs;
+        layOutVoices();
+        fast = c.fast;
+        guard = c.guard;
     }
 
     void prepare(SynthBlock& block, int count) {
@@ -659,7 +724,11 @@ struct Synth::State {
     }
 
     void seek(std::int64_t frame) {
-        if (frame < position) {
+        const auto after = checkpoints.upper_bound(frame);
+        if (after != checkpoints.begin() &&
+            (frame < position || std::prev(after)->first > position)) {
+            restore(std::prev(after)->first, std::prev(after)->second);
+        } else if (frame < position) {
             restart();
         }
         while (position < frame) {
@@ -686,6 +755,21 @@ std::int64_t Synth::Position() const {
 
 void Synth::Seek(std::int64_t frame) {
     m_state->seek(frame);
+}
+
+Synth::CheckpointUse Synth::Checkpoints() const {
+    return {m_state->checkpoints.size(), m_state->spacing, m_state->checkpointBytes};
+}
+
+void Synth::LimitCheckpoints(std::size_t bytes) {
+    m_state->checkpointLimit = bytes;
+    m_state->thin();
+}
+
+void Synth::PrepareCheckpoints(std::int64_t frame) {
+    const std::int64_t back = m_state->position;
+    m_state->seek(std::min(frame, m_state->timeline.end));
+    m_state->seek(back);
 }
 
 void Synth::Render(std::int16_t* frames, int count) {

@@ -37,6 +37,9 @@ class SpinRun {
     // As Block, without the ears.
     void Skip(std::int64_t count);
 
+    // The memory its ring takes (none until its first sample).
+    std::size_t RingBytes() const { return m_ring.capacity() * sizeof(double); }
+
   private:
     void makeNoise(int count);
 

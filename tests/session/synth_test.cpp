@@ -305,6 +305,37 @@ TEST(Synth, BlockSizesStartsAndThreadsLeaveTheSamplesAsTheyAre) {
     EXPECT_EQ(halves, whole) << "prepared and finished apart";
 }
 
+// A seek moves on from the checkpoint at or before it, which the synthesis keeps every
+// kCheckpointSpacing frames as it passes: seeks ahead past several, back, and to either side
+// of one must give the render's samples, with the checkpoints thinned to fit a small limit
+// as well. The slide runs over three checkpoints, a span starts on the second, and a bell
+// rings over the third.
+TEST(Synth, SeeksFromCheckpointsLeaveTheSamplesAsTheyAre) {
+    constexpr std::int64_t c = Synth::kCheckpointSpacing;
+    Timeline t = everything();
+    t.end = 3 * c + 5000;
+    t.spans.back().end = 2 * c;
+    t.spans.push_back({2 * c, t.end, t.spans.back().tracks});
+    t.spans.back().tracks.back().id = 11;
+    t.spans.back().tracks.back().strike = 3 * c - 1000;
+    const std::int64_t length = t.end + 2000;
+    const Samples whole = render(t, length);
+    for (const std::size_t limit : {Synth::kCheckpointLimit, std::size_t{100} << 10}) {
+        Synth synth(t, 0, kPcm16);
+        synth.LimitCheckpoints(limit);
+        for (const std::int64_t at :
+             {3 * c - 1, std::int64_t{12345}, c + 1, 2 * c, 2 * c - 1, 3 * c + 1, c, t.end + 1000,
+              c - 1, 2 * c + 1, std::int64_t{0}, 3 * c}) {
+            synth.Seek(at);
+            const auto frames = static_cast<int>(std::min<std::int64_t>(3000, length - at));
+            Samples got(2 * static_cast<std::size_t>(frames));
+            synth.Render(got.data(), frames);
+            EXPECT_TRUE(std::equal(got.begin(), got.end(), whole.begin() + 2 * at))
+                << "at " << at << " within " << limit << " bytes";
+        }
+    }
+}
+
 TEST(Synth, TheFastMixMakesExactlyTheReferenceSamples) {
     // A tone at a quarter of the rate at full scale lands on whole samples (0, ±32767)
     // again and again: every one of those frames must come from the reference.
