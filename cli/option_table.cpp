@@ -82,7 +82,7 @@ CommandTable play() {
              [](const std::string& v, CommandLine& l) { return beat(v, l.play.beat); }},
             {"--volume", "N", kLevel,
              "tone volume, 0 to 100 (default 50); with --session or --tones\n"
-             "the device's gain (default 100)",
+             "a gain on the samples (default 100)",
              kTone, [](const std::string& v, CommandLine& l) { return level(v, l.play.volume); }},
             {"--seconds", "N", "a whole number of seconds from 1",
              "play N seconds of sound, counted in frames, then stop", kTone,
