@@ -61,10 +61,12 @@ int RunSessionPlay(const SessionPlayOptions& options) {
     const bool live = plat::IsTerminal(1);
     int volume = options.volume;
     std::optional<player::SessionPlayer> player;
+    bool waiting = false;
     const auto show = [&](const player::PlayerState& state) {
         std::string line =
             StatusLine(player->Item()->session, player->Item()->timeline, state.position);
         line += state.paused ? "  paused" : "";
+        line += state.waiting ? "  waiting for the sound device" : "";
         line += volume != 100 ? "  volume " + std::to_string(volume) : "";
         std::printf("\r%s\x1b[K", line.c_str());
         std::fflush(stdout);
@@ -74,7 +76,12 @@ int RunSessionPlay(const SessionPlayOptions& options) {
             QCoreApplication::quit();
         } else if (live) {
             show(state);
+        } else if (state.waiting != waiting) {
+            // No status line to carry it: say it once each way, on the error stream.
+            std::fprintf(stderr, state.waiting ? "tovin-cli: waiting for the sound device\n"
+                                               : "tovin-cli: the sound device is back\n");
         }
+        waiting = state.waiting;
     });
     player->SetVolume(volume);
     if (!player->Play(from, end)) {

@@ -71,6 +71,7 @@ class AlsaWaveSink : public WaveSink {
             return false;
         }
         m_frameBytes = format.nBlockAlign;
+        m_bytesPerSecond = format.nAvgBytesPerSec;
         if (const int err = configure(m_pcm, format); err < 0) {
             close();
             m_failure = "ALSA device \"default\" does not take 16-bit stereo at " +
@@ -102,11 +103,14 @@ class AlsaWaveSink : public WaveSink {
             p += static_cast<std::size_t>(done) * m_frameBytes;
         }
         if (m_broken) {
-            // Without a device the blocks still come back at the pace they would play,
-            // so the program above carries on as if playing rather than spinning.
+            // Without a device the blocks still come back at the pace they would play, so
+            // a program that does not listen for the loss carries on as if playing rather
+            // than spinning.
             waitFor(left * m_frameBytes, abort);
         }
     }
+
+    bool lost() const override { return m_broken; }
 
     void interrupt() override {
         std::lock_guard<std::mutex> lock(m_waitMutex);

@@ -60,6 +60,11 @@ constexpr UINT WM_USER = 0x0400;
 constexpr UINT MM_WOM_OPEN = 0x3BB;
 constexpr UINT MM_WOM_CLOSE = 0x3BC;
 constexpr UINT MM_WOM_DONE = 0x3BD;
+// Ours, not the system's: the device has gone (unplugged, its sound server ended) and will
+// not come back for this opening. Posted once, with the handle as word parameter; blocks
+// still come back done at the pace they would have played, so a window that ignores it
+// carries on as before.
+constexpr UINT MM_WOM_LOST = 0x8000 + 0x3BB;
 constexpr UINT MM_MOM_OPEN = 0x3C7;
 constexpr UINT MM_MOM_CLOSE = 0x3C8;
 constexpr UINT MM_MOM_DONE = 0x3C9;

@@ -129,6 +129,12 @@ class WaveOutDevice {
                 copy.resize(n);
                 scale(data + offset, copy.data(), n);
                 m_sink->write({hdr, copy.data(), n, offset, offset + n == bytes}, m_abort);
+                if (!m_lostSaid && m_sink->lost()) {
+                    // Before this block's done report: whoever listens knows that what is
+                    // reported done from here on was never heard.
+                    m_lostSaid = true;
+                    PostMessage(m_notify, MM_WOM_LOST, m_self, 0);
+                }
             }
             std::lock_guard<std::mutex> lock(m_mutex);
             m_writing = false;
@@ -183,6 +189,7 @@ class WaveOutDevice {
     bool m_writing = false;
     bool m_quit = false;
     bool m_discard = false;
+    bool m_lostSaid = false;  // writer thread only
     std::atomic<bool> m_abort{false};
     std::atomic<DWORD> m_volume{0xFFFFFFFFu};
     std::thread m_thread;

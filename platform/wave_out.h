@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Waveform output: the calls the engine makes, with their usual meaning. Notifications
-// (MM_WOM_OPEN, MM_WOM_DONE with the header as long parameter, MM_WOM_CLOSE) are posted to
-// the window given at open and delivered on the user-interface thread. Blocks play back
-// to back in queue order and are reported done in that order.
+// (MM_WOM_OPEN, MM_WOM_DONE with the header as long parameter, MM_WOM_CLOSE, and our own
+// MM_WOM_LOST when the device goes away) are posted to the window given at open and delivered on
+// the user-interface thread. Blocks play back to back in queue order and are reported done in that
+// order.
 #pragma once
 
 #include "platform/types.h"

@@ -37,6 +37,10 @@ class WaveSink {
     };
     virtual void write(const Piece& piece, const std::atomic<bool>& abort) = 0;
 
+    // True once the device cannot go on for this opening; read on the writer thread after
+    // each write. Writes after it still return at the pace the piece would have played.
+    virtual bool lost() const { return false; }
+
     // Wakes a write that waits for the device; called after `abort` has been set.
     virtual void interrupt() {}
 

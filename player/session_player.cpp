@@ -14,6 +14,8 @@ SessionPlayer::SessionPlayer(std::shared_ptr<const PlayItem> item,
       m_blockFrames(std::max(1, m_rate / 10)),
       m_changed(std::move(changed)) {
     CreateHidden("session player", 0);
+    m_retry.setInterval(500);
+    QObject::connect(&m_retry, &QTimer::timeout, [this] { retry(); });
 }
 
 SessionPlayer::~SessionPlayer() {
@@ -30,7 +32,15 @@ bool SessionPlayer::Play(std::int64_t from, std::int64_t end) {
     if (m_transport) {
         return false;  // a player plays once
     }
-    m_state = PlayerState{from, false, false};
+    m_state = PlayerState{from, false, false, false};
+    if (!open()) {
+        return false;
+    }
+    m_transport.emplace(m_item, from, end, m_volume);
+    return true;
+}
+
+bool SessionPlayer::open() {
     plat::WAVEFORMATEX format{};
     format.wFormatTag = plat::WAVE_FORMAT_PCM;
     format.nChannels = 2;
@@ -44,7 +54,6 @@ bool SessionPlayer::Play(std::int64_t from, std::int64_t end) {
         return false;
     }
     m_out = out;
-    m_transport.emplace(m_item, from, end, m_volume);
     for (int i = 0; i < 3; ++i) {
         m_buffers[i].resize(2 * static_cast<std::size_t>(m_blockFrames));
         m_headers[i].lpData = reinterpret_cast<char*>(m_buffers[i].data());
@@ -52,6 +61,36 @@ bool SessionPlayer::Play(std::int64_t from, std::int64_t end) {
         plat::waveOutPrepareHeader(m_out, &m_headers[i], sizeof(plat::WAVEHDR));
     }
     return true;
+}
+
+void SessionPlayer::lost() {
+    // What is reported done from here on never reached the ear: the position stays where
+    // the last block heard ended, and what follows it is made again on the next device.
+    plat::waveOutReset(m_out);
+    for (plat::WAVEHDR& hdr : m_headers) {
+        plat::waveOutUnprepareHeader(m_out, &hdr, sizeof hdr);
+    }
+    plat::waveOutClose(m_out);  // its done and close reports name the old handle: ignored
+    m_out = 0;
+    m_opened = false;
+    std::fill(std::begin(m_held), std::end(m_held), false);
+    m_transport->Rewind(m_state.position);
+    if (m_transport->Ended()) {
+        m_state.ended = true;  // nothing was left but a fade out, or nothing at all
+    } else {
+        m_state.waiting = true;
+        m_retry.start();
+    }
+    report();
+}
+
+void SessionPlayer::retry() {
+    if (!m_state.waiting || !open()) {
+        return;
+    }
+    m_retry.stop();
+    m_state.waiting = false;
+    report();
 }
 
 void SessionPlayer::Pause() {
@@ -91,6 +130,14 @@ bool SessionPlayer::Replace(std::shared_ptr<const PlayItem> item) {
 }
 
 void SessionPlayer::Stop() {
+    if (m_state.waiting) {
+        m_retry.stop();
+        m_transport->Stop();
+        m_state.waiting = false;
+        m_state.ended = true;
+        report();
+        return;
+    }
     if (m_transport) {
         m_transport->Stop();
         refill();  // stopped while paused: nothing is queued, and the device closes now
@@ -132,7 +179,17 @@ void SessionPlayer::report() {
 }
 
 plat::LRESULT SessionPlayer::WindowProc(plat::UINT msg, plat::WPARAM wParam, plat::LPARAM lParam) {
+    if ((msg == plat::MM_WOM_OPEN || msg == plat::MM_WOM_DONE || msg == plat::MM_WOM_CLOSE ||
+         msg == plat::MM_WOM_LOST) &&
+        static_cast<plat::HWAVEOUT>(wParam) != m_out) {
+        return 1;  // from a device given up after it went away
+    }
     switch (msg) {
+        case plat::MM_WOM_LOST:
+            if (!m_closing) {
+                lost();
+            }
+            return 1;
         case plat::MM_WOM_OPEN:
             m_opened = true;
             refill();

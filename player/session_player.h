@@ -8,6 +8,7 @@
 // Everything here runs on the user-interface thread, device notifications included.
 #pragma once
 
+#include <QTimer>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -24,13 +25,15 @@ struct PlayerState {
     std::int64_t position = 0;  // the timeline's frame the device has played up to
     bool paused = false;        // a pause has been asked for and its ramp down queued
     bool ended = false;         // finished: the device has closed, nothing more comes
+    bool waiting = false;       // the device went away; it is tried again twice a second
 };
 
 class SessionPlayer : public plat::CWnd {
   public:
     // `changed` is called on the user-interface thread after each block the device has
-    // played, and a last time with `ended` set once the device has closed: at the end of
-    // what was to play, or after Stop.
+    // played, when the device goes away and when it is back (`waiting`), and a last time
+    // with `ended` set once the device has closed: at the end of what was to play, or
+    // after Stop.
     SessionPlayer(std::shared_ptr<const PlayItem> item,
                   std::function<void(const PlayerState&)> changed);
     ~SessionPlayer() override;
@@ -48,7 +51,7 @@ class SessionPlayer : public plat::CWnd {
     // False when the item's rate is not the one the device plays at.
     bool Replace(std::shared_ptr<const PlayItem> item);
     // Fades out over a quarter of a second from the next frame not yet queued; what is
-    // queued plays out, then the device closes.
+    // queued plays out, then the device closes. While waiting for the device: ends at once.
     void Stop();
 
     PlayerState State() const { return m_state; }
@@ -57,6 +60,11 @@ class SessionPlayer : public plat::CWnd {
     plat::LRESULT WindowProc(plat::UINT msg, plat::WPARAM wParam, plat::LPARAM lParam) override;
 
   private:
+    // Opens the device and prepares the blocks; false when it cannot be opened.
+    bool open();
+    // The device went away: keep the position it played, let it go, and try again.
+    void lost();
+    void retry();
     // Fills block `i` with what comes next and queues it; false when nothing comes now.
     bool queue(int i);
     // Queues every block the device does not hold, and closes the device when it holds
@@ -78,6 +86,7 @@ class SessionPlayer : public plat::CWnd {
     plat::WAVEHDR m_headers[3] = {};
     std::int64_t m_blockEnd[3] = {};  // the timeline's frame after each queued block
     bool m_held[3] = {};              // the device holds the block
+    QTimer m_retry;
 };
 
 }  // namespace player

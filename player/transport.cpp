@@ -188,3 +188,25 @@ void Transport::Stop() {
 }
 
 }  // namespace player
+
+namespace player {
+
+void Transport::Rewind(std::int64_t frame) {
+    if (m_stopping) {
+        m_ended = true;  // the fade out would have been all that was left
+        return;
+    }
+    // A crossfade under way finishes at once: its old sound was never heard past `frame`.
+    if (m_incoming) {
+        m_sound = std::move(m_incoming);
+    }
+    if (m_nextItem) {
+        m_sound = std::make_unique<ItemSound>(std::move(m_nextItem), frame);
+        setEnd();
+    }
+    m_sound->Synth().Seek(frame);
+    m_level = GainRamp(0.0);
+    m_ended = frame >= m_end;
+}
+
+}  // namespace player

@@ -37,6 +37,9 @@ class Transport {
     // nothing changes, when its rate differs from the one playing (the device is open at it).
     bool Replace(std::shared_ptr<const PlayItem> item);
     void Stop();
+    // What was filled from `frame` on was never heard (the device went away): the next Fill
+    // starts at `frame` again, ramping up from silence; a pause or seek asked for is kept.
+    void Rewind(std::int64_t frame);
 
     // The timeline's frame the next Fill starts with.
     std::int64_t Position() { return m_sound->Synth().Position(); }

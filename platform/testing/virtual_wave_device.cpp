@@ -11,6 +11,7 @@ class VirtualSink : public WaveSink {
     void write(const Piece& piece, const std::atomic<bool>& abort) override {
         m_dev->OnWrite(piece, abort);
     }
+    bool lost() const override { return m_dev->Lost(); }
     void interrupt() override { m_dev->OnInterrupt(); }
     void discard() override { m_dev->OnDiscard(); }
     void close() override { m_dev->OnClose(); }
@@ -34,6 +35,17 @@ void VirtualWaveDevice::Uninstall() {
 void VirtualWaveDevice::SetFailOpen(bool fail) {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_failOpen = fail;
+}
+
+void VirtualWaveDevice::SetLost(bool lost) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_lost = lost;
+    m_cv.notify_all();
+}
+
+bool VirtualWaveDevice::Lost() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_lost;
 }
 
 void VirtualWaveDevice::Release(int count) {
@@ -75,7 +87,7 @@ int VirtualWaveDevice::Discards() {
 
 bool VirtualWaveDevice::OnOpen(const WAVEFORMATEX& format) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_failOpen) {
+    if (m_failOpen || m_lost) {
         return false;
     }
     ++m_opens;
@@ -85,8 +97,11 @@ bool VirtualWaveDevice::OnOpen(const WAVEFORMATEX& format) {
 
 void VirtualWaveDevice::OnWrite(const WaveSink::Piece& piece, const std::atomic<bool>& abort) {
     std::unique_lock<std::mutex> lock(m_mutex);
+    if (m_lost) {
+        return;
+    }
     if (piece.offset == 0 || m_blocks.empty()) {
-        m_blocks.push_back(Block{piece.hdr, {}});
+        m_blocks.push_back(Block{piece.hdr, {}, false, m_opens});
     }
     const std::size_t index = m_blocks.size() - 1;
     auto finish = [&] {
@@ -107,8 +122,8 @@ void VirtualWaveDevice::OnWrite(const WaveSink::Piece& piece, const std::atomic<
         case Pace::Manual:
             // The device holds each block at its end until it is released.
             if (piece.last) {
-                m_cv.wait(lock, [&] { return m_released > 0 || abort.load(); });
-                if (m_released > 0 && !abort.load()) {
+                m_cv.wait(lock, [&] { return m_released > 0 || abort.load() || m_lost; });
+                if (m_released > 0 && !abort.load() && !m_lost) {
                     --m_released;
                 }
             }
@@ -117,7 +132,7 @@ void VirtualWaveDevice::OnWrite(const WaveSink::Piece& piece, const std::atomic<
             const auto length =
                 std::chrono::microseconds(static_cast<long long>(piece.bytes) * 1000000 /
                                           (m_bytesPerSecond ? m_bytesPerSecond : 1));
-            if (m_cv.wait_for(lock, length, [&] { return abort.load(); })) {
+            if (m_cv.wait_for(lock, length, [&] { return abort.load() || m_lost; })) {
                 finish();
             }
             return;

@@ -22,12 +22,17 @@ class VirtualWaveDevice : public std::enable_shared_from_this<VirtualWaveDevice>
         const WAVEHDR* hdr;
         std::vector<char> bytes;  // as the device received them (volume applied)
         bool finished = false;    // its last piece arrived, or a reset cut it short
+        int opening = 0;          // 1 for blocks of the first opening, 2 for the second...
     };
 
     static std::shared_ptr<VirtualWaveDevice> Install(Pace pace);
     static void Uninstall();
 
     void SetFailOpen(bool fail);
+    // Lost: the device is gone, as when its sound server ends. The write under way returns
+    // at once, later ones record nothing and return at once, the sink says it is lost, and
+    // opening fails until it is set back.
+    void SetLost(bool lost);
     // Manual pace: let `count` more blocks finish.
     void Release(int count);
     // Waits until at least `count` blocks have been played out (or cut short by a reset).
@@ -41,6 +46,7 @@ class VirtualWaveDevice : public std::enable_shared_from_this<VirtualWaveDevice>
 
     // Used by the sink.
     bool OnOpen(const WAVEFORMATEX& format);
+    bool Lost();
     void OnWrite(const WaveSink::Piece& piece, const std::atomic<bool>& abort);
     void OnInterrupt();
     void OnDiscard();
@@ -56,6 +62,7 @@ class VirtualWaveDevice : public std::enable_shared_from_this<VirtualWaveDevice>
     std::size_t m_finished = 0;
     int m_released = 0;
     bool m_failOpen = false;
+    bool m_lost = false;
     int m_opens = 0;
     int m_closes = 0;
     int m_discards = 0;

@@ -6,6 +6,8 @@
 #include <chrono>
 
 #include "engine/beat_engine.h"
+#include "player/session_player.h"
+#include "session/reader.h"
 #include "tests/support/pulse_server.h"
 #include "tests/support/pump.h"
 #include "tests/support/recorders.h"
@@ -48,6 +50,31 @@ TEST(DeviceFaults, ASoundServerThatGoesAwayNeitherHangsNorSpinsAndIsReportedNext
     next.SetTone(1500, 80);
     next.OpenOutput();
     EXPECT_EQ(feedback.boxes, std::vector<std::string>{"Error opening waveform audio device!"});
+}
+
+// The session player, unlike the tone, waits for the server to come back and goes on from
+// the frame it had played: the first block after it is the one that follows that frame.
+TEST(DeviceFaults, ASessionWaitsForTheSoundServerAndGoesOnWhereItStopped) {
+    testsupport::PulseServer pulse;
+    ASSERT_TRUE(pulse.Start());
+    auto item = std::make_shared<player::PlayItem>();
+    item->session =
+        *session::ReadSessionText("-SE\na: 200+10/30\n0:00:00 a\n0:01:00 a\n", "t.sbg").session;
+    item->timeline = session::BuildTimeline(item->session, 44100);
+    std::vector<player::PlayerState> states;
+    player::SessionPlayer p(item, [&](const player::PlayerState& s) { states.push_back(s); });
+    ASSERT_TRUE(p.Play(0));
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return p.State().position >= 44100; }));
+    pulse.Kill();
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return p.State().waiting; }, milliseconds(10000)));
+    const std::int64_t stopped = p.State().position;
+    const std::size_t waitedAt = states.size();
+    testsupport::PumpFor(milliseconds(1200));  // the retries fail while there is no server
+    ASSERT_TRUE(p.State().waiting && pulse.Start());
+    ASSERT_TRUE(
+        testsupport::PumpUntil([&] { return states.size() > waitedAt + 1; }, milliseconds(10000)));
+    EXPECT_TRUE(!states[waitedAt].waiting && states[waitedAt].position == stopped);
+    EXPECT_EQ(states[waitedAt + 1].position, stopped + 4410);
 }
 
 }  // namespace

@@ -171,4 +171,52 @@ TEST_F(Player, EveryChangeRampsAndTheFramesAroundItAreTheRendersOwn) {
     }
 }
 
+// The device goes away after `played` blocks and comes back (or the player is stopped): the
+// second opening gets the render from where the first stopped, ramped up over 10 ms.
+TEST_F(Player, ALostDeviceIsWaitedForAndPlayGoesOnFromWhereItStopped) {
+    const std::int64_t end = a->timeline.end;
+    struct Row {
+        const char* what;
+        std::size_t played;  // blocks the device had played when it went away
+        bool stop;
+    } rows[] = {
+        {"lost in the first block", 0, false},
+        {"lost after two blocks", 2, false},
+        {"lost at the crossfade", 10, false},
+        {"stopped while waiting", 2, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        states.clear();
+        dev = plat::VirtualWaveDevice::Install(plat::VirtualWaveDevice::Pace::Manual);
+        SessionPlayer p(a, [&](const PlayerState& s) { states.push_back(s); });
+        ASSERT_TRUE(p.Play(0));
+        dev->Release(row.played);
+        ASSERT_TRUE(testsupport::PumpUntil([&] { return dev->Blocks().size() > row.played; }));
+        dev->SetLost(true);
+        ASSERT_TRUE(testsupport::PumpUntil([&] { return p.State().waiting; }));
+        const auto stopped = static_cast<std::int64_t>(row.played) * 4410;
+        EXPECT_EQ(p.State().position, stopped);
+        if (row.stop) {
+            p.Stop();  // ends there and then, with no device to wait for
+            EXPECT_TRUE(states.back().ended && !states.back().waiting && dev->Opens() == 1);
+            continue;
+        }
+        testsupport::PumpFor(std::chrono::milliseconds(600));  // a retry or two fails
+        dev->SetLost(false);
+        dev->Release(1 << 20);
+        ASSERT_TRUE(testsupport::PumpUntil([&] { return states.back().ended; }));
+        EXPECT_TRUE(states.back().position == end && dev->Opens() == 2);
+        Samples got[3];  // by opening
+        for (const auto& block : dev->Blocks()) {
+            const auto* s = reinterpret_cast<const std::int16_t*>(block.bytes.data());
+            got[block.opening].insert(got[block.opening].end(), s, s + block.bytes.size() / 2);
+        }
+        got[1].resize(2 * static_cast<std::size_t>(stopped));
+        EXPECT_TRUE(got[1] == Expect().take(ra, 0, stopped).frames);
+        EXPECT_TRUE(got[2] ==
+                    Expect().ramp(ra, stopped, kRamp, 0, 1).take(ra, stopped + kRamp, end).frames);
+    }
+}
+
 }  // namespace
