@@ -72,8 +72,8 @@ int main(int argc, char** argv) {
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
             if (!read.session || read.session->entries.size() != c.entries) {
                 std::printf("%s: not read as expected%s%s\n", c.what,
-                            read.errors.empty() ? "" : ": ",
-                            read.errors.empty() ? "" : read.errors[0].c_str());
+                            read.problems.empty() ? "" : ": ",
+                            read.problems.empty() ? "" : read.problems[0].text.c_str());
                 return 1;
             }
         }

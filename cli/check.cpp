@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "cli/session_mix.h"
+#include "cli/session_source.h"
 
 #include "session/clock.h"
 #include "session/describe.h"
@@ -17,15 +17,13 @@ int RunCheck(const CheckOptions& options) {
     if (!read.session) {
         // The first line of each error carries the program's name; the line and the caret
         // under it follow as they are.
-        for (const std::string& error : read.errors) {
-            std::fprintf(stderr, "tovin-cli: %s\n", error.c_str());
-        }
+        PrintProblems(read.problems);
         return 2;
     }
     // Positions at the rate a render uses by default, so that every time shown is a sample.
     const int rate = session::RateInUse(*read.session);
-    const OpenedMix mix = OpenSessionMix(*read.session, rate);
-    if (!mix.ok) {
+    const session::OpenedMix mix = OpenMixOrSay(*read.session, rate);
+    if (mix.problem) {
         return 2;
     }
     const session::Timeline timeline = session::BuildTimeline(*read.session, rate);
@@ -33,7 +31,7 @@ int RunCheck(const CheckOptions& options) {
     if (mix.file) {
         // After the heading's first line, with the notes on the whole session.
         const std::size_t heading = text.find(read.session->source + ": ");
-        text.insert(text.find('\n', heading) + 1, DescribeMix(*read.session, *mix.file));
+        text.insert(text.find('\n', heading) + 1, session::DescribeMix(*read.session, *mix.file));
     }
     std::fputs(text.c_str(), stdout);
     return 0;

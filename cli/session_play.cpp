@@ -8,7 +8,6 @@
 #include <string>
 
 #include "cli/device_failure.h"
-#include "cli/session_mix.h"
 #include "cli/session_source.h"
 #include "cli/session_status.h"
 #include "cli/stop_signal.h"
@@ -26,20 +25,12 @@ int RunSessionPlay(const SessionPlayOptions& options) {
         return 2;
     }
     const int rate = session::RateInUse(*session);
-    const OpenedMix mix = OpenSessionMix(*session, rate);
-    if (!mix.ok) {
+    const session::OpenedMix mix = OpenMixOrSay(*session, rate);
+    if (mix.problem) {
         return 2;
     }
-    auto item = std::make_shared<player::PlayItem>();
-    item->timeline = session::BuildTimeline(*session, rate);
-    if (mix.file) {
-        // The player opens its own stream for each synthesis; this one only proved it opens.
-        item->openMix = [path = session->mixFile, rate] {
-            std::string reason;
-            return session::OpenMix(path, rate, reason);
-        };
-    }
-    item->session = *session;
+    // The player opens its own mix stream for each synthesis; `mix` only proved it opens.
+    const std::shared_ptr<const player::PlayItem> item = player::MakePlayItem(*session, rate);
     const session::Timeline& timeline = item->timeline;
     // --from counts on from where -T starts the session.
     const std::int64_t from = timeline.start + session::FramesOfMs(options.fromMs, rate);

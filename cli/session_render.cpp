@@ -6,11 +6,11 @@
 #include <optional>
 
 #include "cli/progress_bar.h"
-#include "cli/session_mix.h"
 #include "cli/session_source.h"
 #include "platform/system.h"
 #include "session/clock.h"
-#include "session/file_render.h"
+#include "session/file_format.h"
+#include "session/render_plan.h"
 #include "session/timeline.h"
 
 namespace cli {
@@ -27,6 +27,7 @@ int report(const session::FileRenderResult& result, const std::string& shown, in
                          reason.c_str());
             return 1;
         case Status::WriteFailed:
+        case Status::Cancelled:  // tovin-cli never sets the flag
             break;
     }
     if (result.framesStated) {
@@ -53,59 +54,48 @@ int RunSessionRender(const SessionRenderOptions& options) {
     if (!session) {
         return 2;
     }
-    const std::optional<session::FileFormat> format = session::FormatOfPath(options.path);
+    session::RenderRequest request;
+    request.path = options.path;
+    request.rate = options.rate;
+    request.lengthMs = options.lengthMs;
+    request.bits = options.bits;
+    request.seed = options.seed;
+    session::RenderPlan plan = session::PlanRender(*session, request);
     const std::string shown = Printable(options.path);
-    if (!format) {
-        std::fprintf(stderr, "tovin-cli: -o: expected a %s file, got %s\n",
-                     session::kFormatExtensions, shown.c_str());
-        return 2;
-    }
-    int rate = session::RateInUse(*session, options.rate);
-    if (*format == session::FileFormat::Opus && !session::OpusTakes(rate)) {
-        if (options.rate) {
+    using Failure = session::RenderPlan::Failure;
+    switch (plan.failure) {
+        case Failure::None:
+            break;
+        case Failure::UnknownFormat:
+            std::fprintf(stderr, "tovin-cli: -o: expected a %s file, got %s\n",
+                         session::kFormatExtensions, shown.c_str());
+            return 2;
+        case Failure::OpusRate:
             std::fprintf(stderr,
                          "tovin-cli: --rate: Opus takes 8000, 12000, 16000, 24000 or 48000 Hz, "
                          "got %d\n",
-                         rate);
+                         plan.rate);
             return 2;
-        }
-        rate = 48000;
+        case Failure::VoiceTooHigh:
+        case Failure::MixUnreadable:
+            PrintProblems(plan.problems);
+            return 2;
+        case Failure::Endless:
+            std::fprintf(stderr,
+                         "tovin-cli: the session plays without end (no -E): give its length with "
+                         "--length hh:mm:ss\n");
+            return 2;
     }
-    if (!FitsRate(*session, rate)) {
-        return 2;
-    }
-    const OpenedMix mix = OpenSessionMix(*session, rate);
-    if (!mix.ok) {
-        return 2;
-    }
-    const session::Timeline timeline = session::BuildTimeline(*session, rate);
-    // -T within the session starts the file there; the length counts from there too.
-    std::int64_t frames =
-        timeline.end == session::kEndless ? timeline.end : timeline.end - timeline.start;
-    if (options.lengthMs) {
-        frames = session::FramesOfMs(*options.lengthMs, rate);
-    } else if (timeline.end == session::kEndless) {
-        std::fprintf(stderr,
-                     "tovin-cli: the session plays without end (no -E): give its length with "
-                     "--length hh:mm:ss\n");
-        return 2;
-    }
-
-    session::FileRenderJob job;
-    job.path = options.path;
-    job.format = *format;
-    job.bits = options.bits;
-    job.seed = options.seed;
-    job.frames = frames;
-    job.from = timeline.start;
-    job.mix = mix.file.get();
+    session::FileRenderJob& job = plan.job;
+    const std::int64_t frames = job.frames;
+    const int rate = plan.rate;
     std::optional<ProgressBar> bar;
     if (plat::IsTerminal(1)) {
         bar.emplace(shown, frames, rate);
         bar->Show(0);
         job.progress = [&bar](std::int64_t done) { bar->Show(done); };
     }
-    const session::FileRenderResult result = session::WriteSoundFile(timeline, job);
+    const session::FileRenderResult result = session::WriteSoundFile(plan.timeline, job);
     if (bar) {
         bar->Finish();
     }

@@ -9,31 +9,35 @@
 #include "session/reader.h"
 
 namespace cli {
-namespace {
-
-void printErrors(const std::vector<std::string>& errors) {
-    for (const std::string& error : errors) {
-        std::fprintf(stderr, "tovin-cli: %s\n", error.c_str());
+void PrintProblems(const std::vector<session::Problem>& problems) {
+    for (const session::Problem& problem : problems) {
+        std::fprintf(stderr, "tovin-cli: %s\n", problem.text.c_str());
     }
 }
 
-}  // namespace
+session::OpenedMix OpenMixOrSay(const session::Session& session, int rate) {
+    session::OpenedMix mix = session::OpenSessionMix(session, rate);
+    if (mix.problem) {
+        PrintProblems({*mix.problem});
+    }
+    return mix;
+}
 
 std::optional<session::Session> LoadSession(const SessionSource& source) {
     session::ReadResult read = source.file
                                    ? session::ReadSessionFile(*source.file, source.mix)
                                    : session::ReadTones(source.tones.value_or(""), source.mix);
     if (!read.session) {
-        printErrors(read.errors);
+        PrintProblems(read.problems);
         return std::nullopt;
     }
     return std::move(read.session);
 }
 
 bool FitsRate(const session::Session& session, int rate) {
-    const std::vector<std::string> errors = session::CheckRate(session, rate);
-    printErrors(errors);
-    return errors.empty();
+    const std::vector<session::Problem> problems = session::CheckRate(session, rate);
+    PrintProblems(problems);
+    return problems.empty();
 }
 
 }  // namespace cli

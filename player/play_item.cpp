@@ -3,6 +3,21 @@
 
 namespace player {
 
+std::shared_ptr<const PlayItem> MakePlayItem(session::Session session, int rate,
+                                             std::uint64_t seed) {
+    auto item = std::make_shared<PlayItem>();
+    item->timeline = session::BuildTimeline(session, rate);
+    if (!session.mixFile.empty()) {
+        item->openMix = [path = session.mixFile, rate] {
+            std::string reason;
+            return session::OpenMix(path, rate, reason);
+        };
+    }
+    item->session = std::move(session);
+    item->seed = seed;
+    return item;
+}
+
 ItemSound::ItemSound(std::shared_ptr<const PlayItem> item, std::int64_t frame)
     : m_item(std::move(item)),
       m_mix(m_item->openMix ? m_item->openMix() : nullptr),

@@ -25,6 +25,11 @@ struct PlayItem {
     std::uint64_t seed = 0;  // chooses the noise, as a render's --seed
 };
 
+// The item that plays `session` at `rate`: its timeline, and the way to its mix file (which
+// the caller has seen open, when it has one).
+std::shared_ptr<const PlayItem> MakePlayItem(session::Session session, int rate,
+                                             std::uint64_t seed = 0);
+
 // One item sounding: its synthesis, with the mix stream only it reads.
 class ItemSound {
   public:

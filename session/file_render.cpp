@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstdio>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -19,6 +20,10 @@ namespace {
 constexpr int kBlockFrames = 8192;
 constexpr int kSlots = 4;
 constexpr int kBlocksPerWrite = 4;
+
+bool cancelled(const FileRenderJob& job) {
+    return job.cancel != nullptr && job.cancel->load(std::memory_order_relaxed);
+}
 
 template <typename Sample>
 bool renderBlocks(const Timeline& timeline, const FileRenderJob& job, const SampleFormat& format,
@@ -59,7 +64,7 @@ bool renderBlocks(const Timeline& timeline, const FileRenderJob& job, const Samp
 
     bool ok = true;
     int pending = 0;  // frames mixed into `out`, not yet written
-    for (std::int64_t b = 0; b < blocks && ok; ++b) {
+    for (std::int64_t b = 0; b < blocks && ok && !cancelled(job); ++b) {
         {
             std::unique_lock<std::mutex> lock(mutex);
             changed.wait(lock, [&] { return made > b; });
@@ -108,6 +113,11 @@ FileRenderResult WriteSoundFile(const Timeline& timeline, const FileRenderJob& j
     const bool written = job.bits == 24 ? renderBlocks<std::int32_t>(timeline, job, kPcm24, file)
                                         : renderBlocks<std::int16_t>(timeline, job, kPcm16, file);
     const bool closed = file.Close();
+    if (cancelled(job)) {
+        std::remove(job.path.c_str());
+        result.status = FileRenderResult::Status::Cancelled;
+        return result;
+    }
     result.status = written && closed ? FileRenderResult::Status::Complete
                                       : FileRenderResult::Status::WriteFailed;
     result.fault = file.Fault();

@@ -3,6 +3,7 @@
 // calling thread writes what it has made, in large blocks.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -25,6 +26,8 @@ struct FileRenderJob {
     std::function<void(std::int64_t)> progress;
     std::int64_t from = 0;     // the timeline's frame the file starts with (-T)
     MixStream* mix = nullptr;  // the session's mix file at the timeline's rate, if any
+    // Read between writes: once it is set, the render stops and the file is removed.
+    const std::atomic<bool>* cancel = nullptr;
 };
 
 // How a render went, the failure carried with its cause.
@@ -33,6 +36,7 @@ struct FileRenderResult {
         Complete,      // every frame is in the file and the file is closed
         CannotCreate,  // the file could not be created; nothing was written
         WriteFailed,   // a write failed: the file holds what came before, and says so
+        Cancelled,     // the job's cancel flag was set: the file is removed
     };
     Status status = Status::Complete;
     FileFault fault;

@@ -588,14 +588,20 @@ void LineReader::finishOptions(std::int64_t firstShift) {
 
 ReadResult LineReader::result() {
     ReadResult out;
-    for (const Error& e : errors_) {
-        out.errors.push_back(
-            e.line < 0 ? name_ + ": " + e.message
-                       : FormatError(name_, e.line + 1, lines_[e.line], e.offset, e.message));
+    for (Error& e : errors_) {
+        if (e.line < 0) {
+            out.problems.push_back({0, 0, e.message, name_ + ": " + e.message});
+            continue;
+        }
+        const std::string_view line = lines_[e.line];
+        std::string text = FormatError(name_, e.line + 1, line, e.offset, e.message);
+        out.problems.push_back(
+            {e.line + 1, ColumnAt(line, e.offset), std::move(e.message), std::move(text)});
     }
     if (errorCount_ > kMaxErrors) {
-        out.errors.push_back(name_ + ": too many errors (" + std::to_string(errorCount_) +
-                             "); the first " + std::to_string(kMaxErrors) + " are shown");
+        const std::string message = "too many errors (" + std::to_string(errorCount_) +
+                                    "); the first " + std::to_string(kMaxErrors) + " are shown";
+        out.problems.push_back({0, 0, message, name_ + ": " + message});
     }
     if (errorCount_ == 0) {
         out.session = std::move(session_);

@@ -19,17 +19,18 @@ std::string VoiceRateError(const Voice& voice, int rate) {
            std::to_string(rate) + " Hz)";
 }
 
-std::vector<std::string> CheckRate(const Session& session, int rate) {
-    std::vector<std::string> errors;
+std::vector<Problem> CheckRate(const Session& session, int rate) {
+    std::vector<Problem> problems;
     for (const ToneSet& set : session.sets) {
         for (const Voice& voice : set.voices) {
-            if (const std::string error = VoiceRateError(voice, rate); !error.empty()) {
-                errors.push_back(session.source + ":" + std::to_string(set.line) + ":" +
-                                 std::to_string(voice.column) + ": " + error);
+            if (std::string error = VoiceRateError(voice, rate); !error.empty()) {
+                std::string text = session.source + ":" + std::to_string(set.line) + ":" +
+                                   std::to_string(voice.column) + ": " + error;
+                problems.push_back({set.line, voice.column, std::move(error), std::move(text)});
             }
         }
     }
-    return errors;
+    return problems;
 }
 
 }  // namespace session

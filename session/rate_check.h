@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "session/reader.h"
 #include "session/session.h"
 
 namespace session {
@@ -14,8 +15,8 @@ namespace session {
 // Why `voice` cannot sound at `rate`, or "" when it can.
 std::string VoiceRateError(const Voice& voice, int rate);
 
-// One line per voice of any tone-set that cannot sound at `rate`:
-// "FILE:LINE:COLUMN: message", with the file as Session::source names it.
-std::vector<std::string> CheckRate(const Session& session, int rate);
+// One problem per voice of any tone-set that cannot sound at `rate`, shown as
+// "FILE:LINE:COLUMN: message" with the file as Session::source names it.
+std::vector<Problem> CheckRate(const Session& session, int rate);
 
 }  // namespace session

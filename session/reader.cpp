@@ -19,7 +19,7 @@ constexpr std::size_t kMaxBytes = 1 << 20;
 
 ReadResult failed(std::string message) {
     ReadResult result;
-    result.errors.push_back(std::move(message));
+    result.problems.push_back({0, 0, message, message});
     return result;
 }
 

@@ -11,11 +11,23 @@
 
 namespace session {
 
+// One thing wrong with a session, where it is: what an editor underlines and lists, and
+// what a terminal shows.
+struct Problem {
+    int line = 0;    // 1-based; 0 when it concerns the whole file
+    int column = 0;  // 1-based, in characters; 0 with line 0
+    std::string message;
+    // As a terminal shows it: "FILE:LINE:COLUMN: message", then the line itself and a caret
+    // under the column, as three lines joined by '\n' (no final newline); for the whole
+    // file, "FILE: message".
+    std::string text;
+};
+
 struct ReadResult {
-    std::optional<Session> session;  // set when there are no errors
-    // Each error as the user sees it: "FILE:LINE:COLUMN: message", then the line itself
-    // and a caret under the column, as three lines joined by '\n' (no final newline).
-    std::vector<std::string> errors;
+    std::optional<Session> session;  // set when there are no problems
+    // In line order, the whole file's last; past LineReader::kMaxErrors the list ends with
+    // one (line 0) saying how many there were.
+    std::vector<Problem> problems;
 };
 
 // `name` is the file's name as messages give it, and its folder is where a relative -m name

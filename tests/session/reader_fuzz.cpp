@@ -20,8 +20,10 @@ static void require(bool condition) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     const session::ReadResult read = session::ReadSessionText(text, "f");
-    require(read.session.has_value() == read.errors.empty() && read.errors.size() <= 21);
-    for (const std::string& error : read.errors) {
+    require(read.session.has_value() == read.problems.empty() && read.problems.size() <= 21);
+    for (const session::Problem& problem : read.problems) {
+        const std::string& error = problem.text;
+        require((problem.line > 0) == (problem.column > 0));
         // "f:LINE:COLUMN: message", the line and the caret; or one line about the whole file.
         const auto lines = 1 + std::count(error.begin(), error.end(), '\n');
         require(error.rfind("f:", 0) == 0 && (lines == 1 || (lines == 3 && error.back() == '^')));

@@ -130,46 +130,58 @@ TEST(ReaderErrors, EachNamesItsLineAndColumn) {
     };
     for (const auto& row : rows) {
         const auto result = ReadSessionText(row.text, "t");
-        ASSERT_FALSE(result.errors.empty()) << row.text;
-        EXPECT_EQ(result.errors[0].substr(0, 2 + row.error.size()), "t:" + row.error);
+        ASSERT_FALSE(result.problems.empty()) << row.text;
+        const session::Problem& first = result.problems[0];
+        EXPECT_EQ(first.text.substr(0, 2 + row.error.size()), "t:" + row.error);
+        // The same place and message as data, for an editor to underline and list.
+        const std::string place =
+            first.line > 0 ? std::to_string(first.line) + ":" + std::to_string(first.column) + ": "
+                           : " ";
+        EXPECT_EQ((place + first.message).substr(0, row.error.size()), row.error) << row.text;
         EXPECT_FALSE(result.session.has_value());
     }
 }
 
 TEST(ReaderErrors, ShowTheLineWithACaretUnderTheColumn) {
     // 'a', ':', tab, '-', tab, '5', '/' come before column 8; the caret line keeps the tabs.
-    auto errors = ReadSessionText("a:\t-\t5/200\n0:00 a\n", "f.sbg").errors;
-    ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0], "f.sbg:1:8: an amplitude is 0 to 100\na:\t-\t5/200\n  \t \t  ^");
+    auto problems = ReadSessionText("a:\t-\t5/200\n0:00 a\n", "f.sbg").problems;
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].text, "f.sbg:1:8: an amplitude is 0 to 100\na:\t-\t5/200\n  \t \t  ^");
     // Column 604 of a line of 604 characters: the last 160 are shown, marked "...".
-    errors = ReadSessionText("a: -" + std::string(599, ' ') + "x\n0:00 a\n", "f").errors;
-    ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0].substr(0, 14), "f:1:604: expec");
+    problems = ReadSessionText("a: -" + std::string(599, ' ') + "x\n0:00 a\n", "f").problems;
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].column, 604);
+    const std::string& text = problems[0].text;
+    EXPECT_EQ(text.substr(0, 14), "f:1:604: expec");
     // Cells 444 to 603 are shown: 159 blanks and the x.
-    EXPECT_EQ(errors[0].substr(errors[0].find('\n') + 1),
+    EXPECT_EQ(text.substr(text.find('\n') + 1),
               "..." + std::string(159, ' ') + "x\n" + std::string(3 + 159, ' ') + "^");
 }
 
 TEST(ReaderErrors, AreAllReportedUpToTwenty) {
-    const auto errors = ReadSessionText(times("x\n", 25), "t").errors;
-    ASSERT_EQ(errors.size(), 21u);
-    EXPECT_EQ(errors[19].substr(0, 8), "t:20:2: ");
-    // The 25 lines, and that there is no time line.
-    EXPECT_EQ(errors[20], "t: too many errors (26); the first 20 are shown");
+    const auto problems = ReadSessionText(times("x\n", 25), "t").problems;
+    ASSERT_EQ(problems.size(), 21u);
+    EXPECT_EQ(problems[19].text.substr(0, 8), "t:20:2: ");
+    // The 25 lines, and that there is no time line: the whole file's, at line 0.
+    EXPECT_EQ(problems[20].line, 0);
+    EXPECT_EQ(problems[20].text, "t: too many errors (26); the first 20 are shown");
 }
 
 TEST(ReaderErrors, FilesThatCannotBeReadAndOtherRates) {
-    EXPECT_EQ(session::ReadSessionFile("/nonexistent.sbg").errors.at(0),
+    EXPECT_EQ(session::ReadSessionFile("/nonexistent.sbg").problems.at(0).text,
               "/nonexistent.sbg: cannot read: No such file or directory");
-    EXPECT_EQ(session::ReadSessionFile("/").errors.at(0), "/: cannot read: Is a directory");
-    EXPECT_EQ(session::ReadTones("pink/30 200+10").errors.at(0),
+    EXPECT_EQ(session::ReadSessionFile("/").problems.at(0).text, "/: cannot read: Is a directory");
+    EXPECT_EQ(session::ReadTones("pink/30 200+10").problems.at(0).text,
               "--tones:1:15: expected '/' and an amplitude after the beat\n"
               "pink/30 200+10\n              ^");
     const auto read = ReadSessionText("a: 100/1\nb: 50/1 3990+20/1\n0:00 a\n", "t");
     ASSERT_TRUE(read.session);
-    EXPECT_EQ(session::CheckRate(*read.session, 8000),
-              std::vector<std::string>{"t:2:9: the upper ear at 4000 Hz is not below half the "
-                                       "sample rate (4000 Hz at 8000 Hz)"});
+    const auto problems = session::CheckRate(*read.session, 8000);
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].line * 100 + problems[0].column, 209);
+    EXPECT_EQ(problems[0].text, "t:2:9: " + problems[0].message);
+    EXPECT_EQ(problems[0].message,
+              "the upper ear at 4000 Hz is not below half the sample rate (4000 Hz at 8000 Hz)");
 }
 
 // "kind carrier beat pulse amplitude column [wWAVE]" of each voice; "ms set in out arrow line"
@@ -196,7 +208,7 @@ TEST(Reader, ReadsOptionsVoicesAndTimes) {
         "all: - 200+10/20 300-4.5/10 440/5 100@7.5/15 pink/30 white/.5 brown/0  # all\n"
         "off: -\n23:00 all\n23:30:15 <> off ->\n+0:40 all\n\t00:20 == off\n",
         "t");
-    ASSERT_TRUE(read.session) << read.errors.at(0);
+    ASSERT_TRUE(read.session) << read.problems.at(0).text;
     const session::Session& s = *read.session;
     EXPECT_EQ(s.descriptions, (std::vector<std::string>{"First line", " Second"}));
     EXPECT_TRUE(s.ends);
@@ -252,7 +264,7 @@ TEST(Reader, ExpandsBlocksInPlaceAsIfWrittenOut) {
     ASSERT_TRUE(all.session);
     EXPECT_EQ(all.session->entries.size(), 100000u);
     EXPECT_EQ(all.session->entries.back().ms, 99999000);
-    const std::string over = ReadSessionText(tens + "0:00 a\n0:01 L4\n", "t").errors.at(0);
+    const std::string over = ReadSessionText(tens + "0:00 a\n0:01 L4\n", "t").problems.at(0).text;
     EXPECT_EQ(over.substr(0, over.find('\n')),
               "t:63:6: the blocks called up to here expand to more than 100000 entries");
 
@@ -270,7 +282,7 @@ TEST(Reader, ReadsTheWiderVoicesWavesAndOptions) {
         "all: spin:300+4/10 bspin:0-.5/5 wspin:10000+1/5 bell+2000/20 mix/30 200+10/5 "
         "square:440/5 wave07:100@4/5 pink/1\n0:00 all\n";
     const auto read = ReadSessionText(text, "dir/s.sbg");
-    ASSERT_TRUE(read.session) << read.errors.at(0);
+    ASSERT_TRUE(read.session) << read.problems.at(0).text;
     const session::Session& s = *read.session;
     // Kinds 7 to 11: spin, bspin, wspin, bell, mix; waves 1 square, 2 triangle, 107 wave07.
     EXPECT_EQ(dump(s),
@@ -294,7 +306,7 @@ TEST(Reader, ReadsTheWiderVoicesWavesAndOptions) {
 
 TEST(Reader, CheckListsTheWiderVoicesAndWaves) {
     const auto read = session::ReadTones("spin:300+4/10 bell+2000/20 square:200+10/5");
-    ASSERT_TRUE(read.session) << read.errors.at(0);
+    ASSERT_TRUE(read.session) << read.problems.at(0).text;
     const std::string text =
         session::Describe(*read.session, session::BuildTimeline(*read.session, 44100));
     const std::string blanks(40, ' ');
@@ -323,7 +335,7 @@ TEST(Reader, StartsAtTheClockTimeOfT) {
     for (const auto& row : rows) {
         const auto read =
             ReadSessionText(std::string("-T ") + row.start + "\na: -\n" + row.times, "t");
-        ASSERT_TRUE(read.session) << read.errors.at(0);
+        ASSERT_TRUE(read.session) << read.problems.at(0).text;
         EXPECT_EQ(read.session->startMs, row.ms) << row.times << row.start;
     }
 }
@@ -332,7 +344,7 @@ TEST(Reader, CountsNowAndRelativeTimesFromTheStart) {
     // NOW is 0; +1:0:0 alone counts from the last NOW written, not from the entry before.
     const auto read =
         ReadSessionText("\xEF\xBB\xBFNOW b\r\nNOW+0:0:30 b\n+1:0:0 b\nb: pink/1", "t");
-    ASSERT_TRUE(read.session) << read.errors.at(0);
+    ASSERT_TRUE(read.session) << read.problems.at(0).text;
     EXPECT_EQ(dump(*read.session), "4 0 0 0 1 4; 0 0 -- 0 1; 30000 0 -- 0 2; 3600000 0 -- 0 3; ");
 }
 

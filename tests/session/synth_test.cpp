@@ -223,7 +223,7 @@ TEST(Synth, AnEarAtZeroIsSilentAndANegativeOneRunsBackwards) {
                 {"0+0/0 0/50", {0, 0, 0, 0, 0, 0, 0, 0}}};
     for (const auto& r : rows) {
         const auto read = ReadTones(r.voices);
-        ASSERT_TRUE(read.session) << read.errors.at(0);
+        ASSERT_TRUE(read.session) << read.problems.at(0).text;
         const Timeline t = BuildTimeline(*read.session, 8000);
         for (const auto method : {Synth::Method::Fast, Synth::Method::Plain}) {
             const Samples got = render(t, 8000, kPcm16, method);

@@ -14,7 +14,7 @@ namespace {
 
 session::Timeline build(const std::string& text, int rate) {
     const auto read = session::ReadSessionText(text, "t");
-    EXPECT_TRUE(read.session) << (read.errors.empty() ? "" : read.errors[0]);
+    EXPECT_TRUE(read.session) << (read.problems.empty() ? "" : read.problems[0].text);
     return read.session ? session::BuildTimeline(*read.session, rate) : session::Timeline{};
 }
 
