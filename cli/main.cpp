@@ -8,6 +8,7 @@
 #include "cli/check.h"
 #include "cli/options.h"
 #include "cli/play.h"
+#include "cli/plot.h"
 #include "cli/render.h"
 #include "cli/session_play.h"
 #include "cli/session_render.h"
@@ -33,6 +34,8 @@ int main(int argc, char** argv) {
             return cli::RunSessionRender(line.sessionRender);
         case cli::CommandLine::Kind::Check:
             return cli::RunCheck(line.check);
+        case cli::CommandLine::Kind::Plot:
+            return cli::RunPlot(line.plot, argc, argv);
         case cli::CommandLine::Kind::Play:
         case cli::CommandLine::Kind::SessionPlay:
             break;

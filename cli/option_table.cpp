@@ -222,10 +222,54 @@ CommandTable check() {
               [](const std::string& v, CommandLine& l) { return text(v, l.check.mix); }}}};
 }
 
+// "1600x900": each side a whole number of pixels, from 64 (room for the labels) to 8192 (a
+// quarter of a gigabyte of image at most).
+bool size(const std::string& value, CommandLine& line) {
+    const auto by = value.find('x');
+    if (by == std::string::npos) {
+        return false;
+    }
+    const auto width = session::ReadWholeNumber(value.substr(0, by), 8192);
+    const auto height = session::ReadWholeNumber(value.substr(by + 1), 8192);
+    if (!width || !height || *width < 64 || *height < 64) {
+        return false;
+    }
+    line.plot.width = static_cast<int>(*width);
+    line.plot.height = static_cast<int>(*height);
+    return true;
+}
+
+bool plotOutput(const std::string& value, CommandLine& line) {
+    return value.rfind('=', 0) != 0 && text(value, line.plot.path);
+}
+
+CommandTable plot() {
+    return {
+        "plot",
+        "usage: tovin-cli plot --session FILE -o OUT.png|OUT.svg [--size WxH]\n"
+        "       tovin-cli plot --tones VOICES -o OUT.png|OUT.svg [--size WxH]\n"
+        "\n"
+        "plot      draws the timeline of a session: the beats, pulses and spin rates, the\n"
+        "          carriers and each voice's level against time, bells as marks, the\n"
+        "          periods named and the changes shaded. No display is needed.\n",
+        {
+            {"--session", "FILE", "a file name", "draws a session file (*.sbg)", kSessions,
+             [](const std::string& v, CommandLine& l) { return text(v, l.plot.source.file); }},
+            {"--tones", "VOICES", "voices, such as \"pink/30 200+10/20\"",
+             "draws one tone-set, e.g. \"pink/30 200+10/20\"", kSessions,
+             [](const std::string& v, CommandLine& l) { return text(v, l.plot.source.tones); }},
+            {"-o", "FILE", "a file name not starting with '='",
+             "the picture to write, replaced if it exists: .png or .svg", kSessions, plotOutput},
+            {"--output", "FILE", "a file name not starting with '='", "", "", plotOutput, "-o"},
+            {"--size", "WxH", "a size as WxH, each side 64 to 8192 pixels",
+             "the picture's width and height in pixels (default 1600x900)", kSessions, size},
+        }};
+}
+
 }  // namespace
 
 const std::vector<CommandTable>& Commands() {
-    static const std::vector<CommandTable> commands = {play(), render(), check()};
+    static const std::vector<CommandTable> commands = {play(), render(), check(), plot()};
     return commands;
 }
 

@@ -41,7 +41,7 @@ struct CommandTable {
     std::vector<OptionRow> options;
 };
 
-// play, render and check, in the order the help lists them.
+// play, render, check and plot, in the order the help lists them.
 const std::vector<CommandTable>& Commands();
 
 }  // namespace cli

@@ -11,6 +11,7 @@
 
 #include "cli/option_table.h"
 #include "cli/option_values.h"
+#include "plot/picture_format.h"
 #include "session/file_format.h"
 
 namespace cli {
@@ -174,6 +175,25 @@ std::string checkRender(const CLI::App& app, CommandLine& line) {
     return "";
 }
 
+std::string checkPlot(const CLI::App& app, CommandLine& line) {
+    if (const std::string error = checkSource(app, {}); !error.empty()) {
+        return error;
+    }
+    const PlotOptions& plot = line.plot;
+    if (!plot.source.file && !plot.source.tones) {
+        return "plot: expected --session FILE or --tones VOICES: the session to draw";
+    }
+    const std::string output = app.count("--output") != 0 ? "--output" : "-o";
+    if (app.count(output) == 0) {
+        return "-o: required: the picture to write (.png or .svg)";
+    }
+    if (!plot::PictureFormatOf(plot.path)) {
+        return output + ": expected a file name ending in .png or .svg, got " + Shown(plot.path);
+    }
+    line.kind = CommandLine::Kind::Plot;
+    return "";
+}
+
 // check takes one file and no option; CLI11 leaves every word to it.
 std::string checkCheck(const std::vector<std::string>& words, CommandLine& line) {
     for (const std::string& word : words) {
@@ -237,7 +257,9 @@ CommandLine parseCommand(const CommandTable& command, const std::vector<std::str
     } else if (!words.empty()) {
         error = "unknown option " + Shown(words.front()) + "; try 'tovin-cli --help'";
     } else if (error = readOptions(command, *app, line); error.empty()) {
-        error = command.name == "play" ? checkPlay(*app, line) : checkRender(*app, line);
+        error = command.name == "play"     ? checkPlay(*app, line)
+                : command.name == "render" ? checkRender(*app, line)
+                                           : checkPlot(*app, line);
     }
     return error.empty() ? line : failure(error);
 }

@@ -52,20 +52,28 @@ struct SessionRenderOptions {
     std::uint64_t seed = 0;                // --seed
 };
 
+struct PlotOptions {
+    SessionSource source;
+    std::string path;  // -o, required: .png or .svg
+    int width = 1600;  // --size WxH, in pixels
+    int height = 900;
+};
+
 struct CheckOptions {
     std::string file;
     std::optional<std::string> mix;  // --mix
 };
 
 struct CommandLine {
-    enum class Kind { Play, Render, SessionPlay, SessionRender, Check, Help, Version, Error };
+    enum class Kind { Play, Render, SessionPlay, SessionRender, Check, Plot, Help, Version, Error };
     Kind kind = Kind::Error;
     PlayOptions play;
     RenderOptions render;
     SessionPlayOptions sessionPlay;
     SessionRenderOptions sessionRender;
     CheckOptions check;
-    std::string helpFor;  // for Kind::Help: "play", "render", "check", or "" for every command
+    PlotOptions plot;
+    std::string helpFor;  // for Kind::Help: a command's name, or "" for every command
     std::string error;    // one line, for Kind::Error
 };
 
@@ -73,7 +81,8 @@ struct CommandLine {
 // together, before anything plays; a bad command line gives a one-line error.
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
 
-// The help of one command ("play", "render" or "check"), or of all of them for any other.
+// The help of one command ("play", "render", "check" or "plot"), or of all of them for any
+// other.
 std::string HelpText(const std::string& command);
 
 // The messages of the commands repeat file names with their control bytes shown.

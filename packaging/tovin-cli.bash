@@ -30,7 +30,15 @@ _tovin_cli()
             return
             ;;
         -o | --output)
-            _filedir '@(wav|flac|ogg|mp3|opus)'
+            if [[ ${words[1]} == plot ]]; then
+                _filedir '@(png|svg)'
+            else
+                _filedir '@(wav|flac|ogg|mp3|opus)'
+            fi
+            return
+            ;;
+        --size)
+            COMPREPLY=($(compgen -W '1600x900 1920x1080 1200x600' -- "$cur"))
             return
             ;;
         --mix)
@@ -48,7 +56,7 @@ _tovin_cli()
     $split && return
 
     if ((cword == 1)); then
-        COMPREPLY=($(compgen -W 'play render check --help --version' -- "$cur"))
+        COMPREPLY=($(compgen -W 'play render check plot --help --version' -- "$cur"))
         return
     fi
 
@@ -61,6 +69,9 @@ _tovin_cli()
         render)
             options='--carrier --beat -o --output --session --tones --length --rate
                 --bits --seed --mix --help --version'
+            ;;
+        plot)
+            options='--session --tones -o --output --size --help --version'
             ;;
         check)
             if [[ $cur == -* ]]; then

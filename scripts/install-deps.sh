@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config clang-format
   libgtest-dev libgmock-dev
-  qt6-base-dev libasound2-dev libasound2-plugins alsa-utils
+  qt6-base-dev qt6-svg-dev libasound2-dev libasound2-plugins alsa-utils
   libfluidsynth-dev timgm6mb-soundfont libsndfile1-dev libsoxr-dev libcli11-dev
   fonts-ipafont-gothic
   pulseaudio pulseaudio-utils sox stress-ng

@@ -26,13 +26,17 @@ inline bool OpusTakes(int rate) {
     return rate == 8000 || rate == 12000 || rate == 16000 || rate == 24000 || rate == 48000;
 }
 
+// Whether a file name ends in `extension` (".wav"), in any case; a name that is only the
+// extension does not.
+inline bool HasExtension(const std::string& path, const char* extension) {
+    const std::size_t n = std::strlen(extension);
+    return path.size() > n && strcasecmp(path.c_str() + path.size() - n, extension) == 0;
+}
+
 // The format a file name asks for by its extension (.wav, .flac, .ogg, .mp3, .opus, in any
 // case); a name that is only the extension asks for none.
 inline std::optional<FileFormat> FormatOfPath(const std::string& path) {
-    const auto endsWith = [&path](const char* extension) {
-        const std::size_t n = std::strlen(extension);
-        return path.size() > n && strcasecmp(path.c_str() + path.size() - n, extension) == 0;
-    };
+    const auto endsWith = [&path](const char* extension) { return HasExtension(path, extension); };
     if (endsWith(".wav")) {
         return FileFormat::Wav;
     }

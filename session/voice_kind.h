@@ -76,6 +76,14 @@ struct VoiceKindInfo {
     // the timeline: "200/10" is "200+0/10", so either keeps playing into, or slides to,
     // the other. None: it sounds as itself.
     VoiceKind soundsAs = VoiceKind::None;
+
+    // The timeline picture. What it draws on its rhythm scale (the beat, the pulse, the
+    // turns a second) and on its carrier scale (a tone's carrier, a bell's pitch), null
+    // where the kind has none: values the timeline moves linearly, so a span's two ends
+    // draw it exactly. `band`: a level the picture fills as a band (noise, the mix).
+    double VoiceState::*rhythm = nullptr;
+    double VoiceState::*pitch = nullptr;
+    bool band = false;
 };
 
 // The row of `kind`, which is never None.

@@ -39,6 +39,7 @@ const VoiceKindInfo kBell{
     .mix = MixForm::Signal,
     .source = Source::Bell,
     .tooHigh = tooHigh,
+    .pitch = &VoiceState::carrier,
 };
 
 }  // namespace session::kinds

@@ -54,6 +54,8 @@ const VoiceKindInfo kBinaural{
     .rates = rates,
     .mix = MixForm::Ears,
     .tooHigh = tooHigh,
+    .rhythm = &VoiceState::beat,
+    .pitch = &VoiceState::carrier,
 };
 
 }  // namespace session::kinds

@@ -49,6 +49,8 @@ const VoiceKindInfo kIsochronic{
     .rates = rates,
     .mix = MixForm::Pulsed,
     .tooHigh = tooHigh,
+    .rhythm = &VoiceState::pulse,
+    .pitch = &VoiceState::carrier,
 };
 
 }  // namespace session::kinds

@@ -31,6 +31,7 @@ const VoiceKindInfo kMix{
     .mix = MixForm::Stereo,
     .source = Source::Mix,
     .tooHigh = tooHigh,
+    .band = true,
 };
 
 }  // namespace session::kinds

@@ -30,7 +30,8 @@ constexpr VoiceKindInfo noise(VoiceKind kind, const char* word, const char* form
             .mix = MixForm::Signal,
             .source = Source::Noise,
             .colour = kind,
-            .tooHigh = tooHigh};
+            .tooHigh = tooHigh,
+            .band = true};
 }
 
 constexpr char kPinkWord[] = "pink";

@@ -57,7 +57,8 @@ constexpr VoiceKindInfo spin(VoiceKind kind, const char* word, const char* forms
             .mix = MixForm::Stereo,
             .source = Source::Spin,
             .colour = colour,
-            .tooHigh = tooHigh};
+            .tooHigh = tooHigh,
+            .rhythm = &VoiceState::beat};
 }
 
 constexpr char kSpinWord[] = "spin";

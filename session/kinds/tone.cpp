@@ -37,6 +37,8 @@ const VoiceKindInfo kTone{
     .mix = MixForm::Both,
     .tooHigh = tooHigh,
     .soundsAs = VoiceKind::Binaural,  // its beat is 0
+    .rhythm = &VoiceState::beat,
+    .pitch = &VoiceState::carrier,
 };
 
 }  // namespace session::kinds

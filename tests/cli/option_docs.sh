@@ -16,7 +16,7 @@ same() {
 }
 manual=$(sed 's/\\-/-/g' "$page")
 helped="--version" described="--version" with_value=""
-for command in play render check; do
+for command in play render check plot; do
     # The names that begin each option's lines: "  -o, --output FILE  the file...".
     help=$("$cli" "$command" --help | sed -nE 's/^  ((-[a-z-]+)(, -[a-z-]+)*( [A-Z]+)?).*/\1/p')
     all=$(names <<<"$help")
