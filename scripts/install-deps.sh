@@ -12,6 +12,7 @@ packages=(
   fonts-ipafont-gothic
   pulseaudio pulseaudio-utils sox stress-ng
   xvfb xauth imagemagick
+  at-spi2-core python3-pyatspi dbus
 )
 # `install-deps.sh fuzz`: also clang and its libFuzzer runtime, for `make fuzz`.
 if [ "${1:-}" = fuzz ]; then

@@ -113,9 +113,10 @@ TEST_F(Cli, WhatItCannotUseIsOneLineWithExitCodeOneOrTwoAndNoFileLeft) {
         {{"-c", "env -u DISPLAY -u QT_QPA_PLATFORM '" TOVIN_APP_PATH "' --bogus"},
          2,
          "tovin: unknown option '--bogus'; try 'tovin --help'"},
-        {{"-c", "QT_QPA_PLATFORM=offscreen '" TOVIN_APP_PATH "' -style Fusion x"},
+        // A session file it cannot read opens no window.
+        {{"-c", "QT_QPA_PLATFORM=offscreen '" TOVIN_APP_PATH "' -style Fusion /no/such.sbg"},
          2,
-         "tovin: unexpected argument 'x'; try 'tovin --help'"},
+         "tovin: cannot open /no/such.sbg: No such file or directory"},
         {{"play", "--midi", "--record-midi", dir.filePath("no/dir/out.mid")},
          2,
          "tovin-cli: --record-midi: cannot write"},

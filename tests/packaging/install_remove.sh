@@ -96,7 +96,7 @@ expect "-o <Tab>" "out.wav sessions" "$(completions "tovin-cli render -o ")"
 expect "render --se<Tab>" "--seed --session" "$(completions "tovin-cli render --se")"
 
 echo "== desktop entries, metadata and the .sbg association"
-for entry in tovin tovin-session; do
+for entry in tovin tovin-session io.github.tovin.Tovin.Sessions; do
     desktop-file-validate "/usr/share/applications/$entry.desktop"
 done
 grep -qx "NoDisplay=true" /usr/share/applications/tovin.desktop && fail "tovin.desktop is hidden from the menu"
@@ -104,7 +104,9 @@ appstreamcli validate --no-net /usr/share/metainfo/io.github.tovin.Tovin.metainf
 # A clean environment: no desktop's own settings, no user's choices.
 xdg() { env -i PATH=/usr/bin:/bin HOME="$tmp" xdg-mime "$@"; }
 expect "the type of a .sbg file" "text/x-sbg" "$(xdg query filetype "$tmp/a.sbg")"
-expect "what opens a .sbg file" "tovin-session.desktop" "$(xdg query default text/x-sbg)"
+expect "what opens a .sbg file" "io.github.tovin.Tovin.Sessions.desktop" "$(xdg query default text/x-sbg)"
+grep -q "text/x-sbg=.*tovin-session.desktop" /usr/share/applications/mimeinfo.cache ||
+    fail "the terminal player is no longer offered for .sbg files"
 
 echo "== apt-get remove"
 remove

@@ -34,7 +34,7 @@ struct Picture {
 
     explicit Picture(const char* text, plot::PlotView shown = {}) : view(std::move(shown)) {
         const auto read = session::ReadSessionText(text, "night.sbg");
-        EXPECT_TRUE(read.session) << read.errors.front();
+        EXPECT_TRUE(read.session) << read.problems.front().text;
         session = *read.session;
         timeline = session::BuildTimeline(session, kRate);
         QPainter painter(&image);

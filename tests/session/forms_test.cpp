@@ -20,7 +20,8 @@ constexpr int kRate = 8000;
 // `frames` frames of the session from its own start (-T's skip included).
 Samples render(const std::string& text, std::int64_t frames) {
     const ReadResult read = ReadSessionText(text, "s.sbg");
-    EXPECT_TRUE(read.session) << (read.problems.empty() ? "" : read.problems[0].text) << "\n" << text;
+    EXPECT_TRUE(read.session) << (read.problems.empty() ? "" : read.problems[0].text) << "\n"
+                              << text;
     if (!read.session) {
         return {};
     }

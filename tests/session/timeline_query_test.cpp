@@ -48,7 +48,7 @@ TEST(TimelineQuery, PeriodVoicesAndNextChangeAtAFrame) {
         SCOPED_TRACE(std::string(c.text == kSlide ? "slide" : "late") + " at " +
                      std::to_string(c.seconds) + " s");
         const auto read = session::ReadSessionText(c.text, "t");
-        ASSERT_TRUE(read.session) << read.errors.front();
+        ASSERT_TRUE(read.session) << read.problems.front().text;
         const session::Timeline t = session::BuildTimeline(*read.session, kRate);
         const auto frame = static_cast<std::int64_t>(c.seconds * kRate);
         EXPECT_EQ(session::PeriodAt(t, frame), c.period);

@@ -1,0 +1,274 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The session window driven as a person drives it: typing mistakes and mending them,
+// closing with unsaved changes, playing while editing, exporting; held against the reader's
+// places, the render of the same text and tovin-cli's own render.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProcess>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "editor/export_audio.h"
+#include "editor/session_window.h"
+#include "platform/testing/virtual_wave_device.h"
+#include "session/reader.h"
+#include "session/synth.h"
+#include "tests/support/pump.h"
+
+namespace {
+
+using editor::SessionTab;
+using editor::SessionWindow;
+using Samples = std::vector<std::int16_t>;
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+class Window : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        qputenv("XDG_CONFIG_HOME", dir.filePath("config").toUtf8());
+    }
+
+    // Opens `text` as the file `name` and waits until it has been read.
+    SessionTab* open(const char* text, const QString& name = "t.sbg") {
+        QFile file(dir.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+        file.close();
+        window.OpenFiles({file.fileName()});
+        return settle();
+    }
+    SessionTab* settle() {
+        SessionTab* tab = window.CurrentTab();
+        EXPECT_TRUE(testsupport::PumpUntil([tab] { return tab->Checked(); }));
+        return tab;
+    }
+    // Replaces the text as pasting over it does, and waits until it has been read.
+    SessionTab* retype(const QString& text) {
+        SessionTab* tab = window.CurrentTab();
+        tab->Editor()->selectAll();
+        tab->Editor()->insertPlainText(text);
+        return settle();
+    }
+
+    QTemporaryDir dir;
+    SessionWindow window;
+};
+
+TEST_F(Window, AMistakeIsListedAtItsPlaceAndUnderlinedUntilMended) {
+    const struct {
+        const char* text;
+        const char* listed;  // the problem as the list names it
+        int from, to;        // the underline, in UTF-16 units of the document
+    } rows[] = {
+        // 'a: 200+10/' is ten characters: the amplitude starts at column 11.
+        {"a: 200+10/200\n0:00 a\n", "1:11: an amplitude is 0 to 100", 10, 13},
+        {"a: pink/30\n0:00 b\n", "2:6: unknown tone-set 'b'", 16, 17},
+        // Columns count characters: the clef is one, but two UTF-16 units.
+        {"a: pink/30\n0:00 a\n## \xf0\x9d\x84\x9e \xc2\x9b\n",
+         "3:6: a control character is not allowed", 24, 25},
+    };
+    SessionTab* tab = open("a: pink/30\n0:00 a\n");
+    ASSERT_EQ(tab->Problems()->count(), 0);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        retype(QString::fromUtf8(row.text));
+        ASSERT_GE(tab->Problems()->count(), 1);
+        EXPECT_EQ(tab->Problems()->item(0)->text().toStdString(), row.listed);
+        const auto marks = tab->Editor()->extraSelections();
+        ASSERT_GE(marks.size(), 1);
+        EXPECT_EQ(marks[0].cursor.selectionStart(), row.from);
+        EXPECT_EQ(marks[0].cursor.selectionEnd(), row.to);
+        // Activating it puts the cursor there.
+        emit tab->Problems()->itemActivated(tab->Problems()->item(0));
+        EXPECT_EQ(tab->Editor()->textCursor().position(), row.from);
+        EXPECT_FALSE(tab->Item()->session.sets.empty());  // the last text that read stays
+        retype("a: pink/30\n0:00 a\n");
+        EXPECT_EQ(tab->Problems()->count(), 0);
+        EXPECT_TRUE(tab->Editor()->extraSelections().isEmpty());
+    }
+    EXPECT_EQ(window.windowTitle(), "t.sbg[*] — Tovin");
+    EXPECT_TRUE(window.isWindowModified());
+}
+
+// Answers the question the window asks with `button`, once it shows.
+void answer(QMessageBox::StandardButton button, bool* asked) {
+    QTimer::singleShot(10, [button, asked] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) {
+            answer(button, asked);
+            return;
+        }
+        *asked = true;
+        box->button(button)->click();
+    });
+}
+
+TEST_F(Window, ClosingWithUnsavedChangesAsksAndCanBeCancelled) {
+    const struct {
+        QMessageBox::StandardButton button;
+        bool closes;
+        const char* file;  // what t.sbg holds afterwards
+    } rows[] = {
+        {QMessageBox::Cancel, false, "a: pink/30\n0:00 a\n"},
+        {QMessageBox::Discard, true, "a: pink/30\n0:00 a\n"},
+        {QMessageBox::Save, true, "a: pink/20\n0:00 a\n"},
+    };
+    for (const auto& row : rows) {
+        open("a: pink/30\n0:00 a\n");
+        retype("a: pink/20\n0:00 a\n");
+        window.show();
+        bool asked = false;
+        answer(row.button, &asked);
+        EXPECT_EQ(window.close(), row.closes);
+        EXPECT_TRUE(asked);
+        EXPECT_EQ(readAll(dir.filePath("t.sbg")).toStdString(), row.file);
+        // Nothing asked once nothing is unsaved.
+        if (!row.closes) {
+            window.CurrentTab()->Editor()->document()->setModified(false);
+            EXPECT_TRUE(window.close());
+        }
+        while (window.Tabs()->count() > 0) {
+            delete window.Tabs()->widget(0);
+        }
+    }
+}
+
+TEST_F(Window, ExportIsTovinCliRenderByteForByte) {
+    const struct {
+        const char* text;
+        const char* file;
+        int rate;
+        const char* length;  // for an endless session
+        int seed;
+        QStringList renderOptions;
+    } rows[] = {
+        {"-SE\na: pink/30 200+10/20\n0:00 a\n0:00:02 a\n", "a.wav", 44100, "", 0, {}},
+        {"-SE\na: 300@6/30 brown/20\n0:00 a ->\n0:00:02 a\n",
+         "b.flac",
+         22050,
+         "",
+         7,
+         {"--rate", "22050", "--seed", "7"}},
+        {"a: spin:300+4/20 bell+2000/10\n0:00 a\n",
+         "c.ogg",
+         44100,
+         "0:00:03",
+         3,
+         {"--length", "0:00:03", "--seed", "3"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.file);
+        SessionTab* tab = open(row.text, QString(row.file) + ".sbg");
+        ASSERT_TRUE(tab->Item());
+        editor::ExportAudioDialog dialog(tab->Item(), tab->Path());
+        for (QLineEdit* edit : dialog.findChildren<QLineEdit*>()) {
+            if (edit->accessibleName() == "File") {
+                edit->setText(dir.filePath(row.file));
+            } else if (edit->accessibleName() == "Length") {
+                edit->setText(row.length);
+            }
+        }
+        for (QSpinBox* spin : dialog.findChildren<QSpinBox*>()) {
+            spin->setValue(spin->accessibleName() == "Rate" ? row.rate : row.seed);
+        }
+        dialog.Start();
+        ASSERT_TRUE(testsupport::PumpUntil([&] { return !dialog.Written().isEmpty(); },
+                                           std::chrono::seconds(30)));
+        QProcess cli;
+        cli.start(TOVIN_CLI_PATH, QStringList{"render", "--session", tab->Path(), "-o",
+                                              dir.filePath("cli-" + QString(row.file))} +
+                                      row.renderOptions);
+        ASSERT_TRUE(cli.waitForFinished(30000));
+        ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+        const QByteArray exported = readAll(dir.filePath(row.file));
+        EXPECT_GT(exported.size(), 1000);
+        EXPECT_TRUE(exported == readAll(dir.filePath("cli-" + QString(row.file))));
+    }
+}
+
+// The render of `text` at 44.1 kHz, whole.
+Samples render(const char* text) {
+    const session::Session s = *session::ReadSessionText(text, "t.sbg").session;
+    const session::Timeline timeline = session::BuildTimeline(s, 44100);
+    Samples out(2 * static_cast<std::size_t>(timeline.end));
+    session::Synth(timeline, 0, session::kPcm16).Render(out.data(), timeline.end);
+    return out;
+}
+
+TEST_F(Window, PlayingFollowsTheTextAndTheControls) {
+    constexpr const char* kA = "-SE\na: pink/20 200+10/30\n0:00:00 a\n0:00:02 a\n";
+    constexpr const char* kB = "-SE\nb: 300@5/20 100-4/30\n0:00:00 b\n0:00:02 b\n";
+    constexpr std::int64_t kEnd = 2 * 44100, kQueued = 3 * 4410;
+    constexpr int kRamp = 441, kFade = 2205;
+    const Samples a = render(kA), b = render(kB);
+    const auto take = [](Samples& out, const Samples& from, std::int64_t begin, std::int64_t end) {
+        out.insert(out.end(), from.begin() + 2 * begin, from.begin() + 2 * end);
+    };
+    const auto ramp = [](Samples& out, const Samples& from, std::int64_t begin, double g0,
+                         double g1) {
+        for (std::int64_t i = 2 * begin; i < 2 * (begin + kRamp); ++i) {
+            const std::int64_t k = i / 2 - begin;
+            out.push_back(
+                static_cast<std::int16_t>(from[i] * ((g0 * (kRamp - k) + g1 * k) / kRamp)));
+        }
+    };
+    Samples untouched, seeked, edited;
+    take(untouched, a, 0, kEnd);
+    take(seeked, a, 0, kQueued);
+    ramp(seeked, a, kQueued, 1, 0);
+    ramp(seeked, a, 30000, 0, 1);
+    take(seeked, a, 30000 + kRamp, kEnd);
+    take(edited, a, 0, kQueued);
+    for (std::int64_t i = 2 * kQueued; i < 2 * (kQueued + kFade); ++i) {
+        const double t = static_cast<double>(i / 2 - kQueued) / kFade;
+        edited.push_back(static_cast<std::int16_t>(a[i] * (1.0 - t) + b[i] * t));
+    }
+    take(edited, b, kQueued + kFade, kEnd);
+    const struct {
+        const char* what;
+        std::function<void(SessionTab&)> act;  // while the first three blocks are queued
+        const Samples& expect;
+    } rows[] = {
+        {"untouched", [](SessionTab&) {}, untouched},
+        {"seek", [](SessionTab& tab) { tab.Transport()->SeekTo(30000); }, seeked},
+        {"a live edit",
+         [this, kB](SessionTab&) {
+             SessionTab* tab = retype(kB);
+             EXPECT_EQ(tab->Item()->session.sets[0].name, "b");
+         },
+         edited},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        auto dev = plat::VirtualWaveDevice::Install(plat::VirtualWaveDevice::Pace::Manual);
+        SessionTab* tab = open(kA);
+        tab->Transport()->PlayPause();
+        ASSERT_TRUE(tab->Transport()->Playing());
+        ASSERT_TRUE(testsupport::PumpUntil([&] { return !dev->Blocks().empty(); }));
+        row.act(*tab);
+        dev->Release(1 << 20);
+        ASSERT_TRUE(testsupport::PumpUntil([&] { return !tab->Transport()->Playing(); }));
+        Samples got;
+        for (const auto& block : dev->Blocks()) {
+            const auto* s = reinterpret_cast<const std::int16_t*>(block.bytes.data());
+            got.insert(got.end(), s, s + block.bytes.size() / 2);
+        }
+        EXPECT_TRUE(got == row.expect)
+            << got.size() << " samples, " << row.expect.size() << " expected";
+        plat::VirtualWaveDevice::Uninstall();
+        delete tab;
+    }
+}
+
+}  // namespace
