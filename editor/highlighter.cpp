@@ -15,7 +15,8 @@ bool isTime(const QString& word) {
 
 }  // namespace
 
-Highlighter::Highlighter(QTextDocument* document, bool dark) : QSyntaxHighlighter(document) {
+Highlighter::Highlighter(QTextDocument* document, bool dark)
+    : QSyntaxHighlighter(document), m_dark(dark) {
     // Two sets of colours with the same hues: darker on a light base, lighter on a dark one.
     const char* const light[] = {"#6a737d", "#22863a", "#6f42c1", "#005cc5",
                                  "#b31d28", "#1b1f23", "#e36209"};

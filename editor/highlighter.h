@@ -16,12 +16,14 @@ class Highlighter : public QSyntaxHighlighter {
     Highlighter(QTextDocument* document, bool dark);
     // The format a kind of word gets.
     QTextCharFormat FormatOf(Token token) const;
+    bool Dark() const { return m_dark; }
 
   protected:
     void highlightBlock(const QString& text) override;
 
   private:
     QTextCharFormat m_formats[7];
+    bool m_dark;
 };
 
 }  // namespace editor

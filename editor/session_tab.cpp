@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "editor/session_tab.h"
 
+#include <QEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -192,6 +193,15 @@ void SessionTab::fileChangedOnDisk() {
         m_noticeText->setText(FileName() + " changed on disk.");
     }
     m_notice->show();
+}
+
+void SessionTab::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // The desktop went from light to dark or back: colours that read on the new base.
+    if (event->type() == QEvent::PaletteChange && m_highlighter &&
+        m_highlighter->Dark() != darkPalette(this)) {
+        m_highlighter = std::make_unique<Highlighter>(m_editor->document(), darkPalette(this));
+    }
 }
 
 void SessionTab::textChanged() {

@@ -54,6 +54,9 @@ class SessionTab : public QWidget {
     void titleChanged();
     void message(const QString& text);
 
+  protected:
+    void changeEvent(QEvent* event) override;
+
   private:
     void textChanged();
     void checked(const CheckResult& result);

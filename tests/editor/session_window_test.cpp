@@ -6,13 +6,18 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTimer>
+#include <cmath>
 
 #include "editor/export_audio.h"
 #include "editor/session_window.h"
@@ -269,6 +274,59 @@ TEST_F(Window, PlayingFollowsTheTextAndTheControls) {
         plat::VirtualWaveDevice::Uninstall();
         delete tab;
     }
+}
+
+TEST_F(Window, FollowsTheDesktopsPaletteLightOrDark) {
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2b));
+    dark.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
+    dark.setColor(QPalette::AlternateBase, QColor(0x26, 0x26, 0x26));
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+        dark.setColor(role, QColor(0xe6, 0xe6, 0xe6));
+    }
+    dark.setColor(QPalette::Button, QColor(0x35, 0x35, 0x35));
+    const QPalette light = QApplication::style()->standardPalette();
+    const struct {
+        const char* name;
+        QPalette palette;
+    } rows[] = {{"light", light}, {"dark", dark}};
+    SessionTab* tab = open(
+        "## Evening: alpha to theta, then deep, with pink noise and a spin.\n-SE\n"
+        "alpha: pink/30 spin:300+4/15 200+10/20\ntheta: pink/30 180+6/20 300@4/8 bell+2000/10\n"
+        "deep: brown/40 150+4/20\noff: -\n\n0:00 alpha ->\n0:05 theta\n0:15 theta ->\n"
+        "0:20 deep\n0:28 deep ->\n0:30 off\n");
+    window.resize(1100, 860);
+    window.show();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QApplication::setPalette(row.palette);
+        testsupport::PumpFor(std::chrono::milliseconds(100));
+        const QImage shot = window.grab().toImage();
+        const qreal scale = shot.devicePixelRatio();
+        EXPECT_EQ(shot.width(), qRound(window.width() * scale));
+        // Past the last line, the text's background is the palette's base.
+        const QPoint empty = tab->Editor()->viewport()->mapTo(
+            &window, tab->Editor()->viewport()->rect().bottomRight() - QPoint(20, 20));
+        EXPECT_EQ(shot.pixelColor(empty * scale), row.palette.color(QPalette::Base));
+        // The comment colour reads on that base: at least 3:1 in luminance contrast.
+        const auto luminance = [](const QColor& c) {
+            const auto lin = [](double v) {
+                return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+            };
+            return 0.2126 * lin(c.redF()) + 0.7152 * lin(c.greenF()) + 0.0722 * lin(c.blueF());
+        };
+        const QTextBlock description = tab->Editor()->document()->firstBlock();
+        ASSERT_FALSE(description.layout()->formats().isEmpty());
+        const double text =
+            luminance(description.layout()->formats()[0].format.foreground().color());
+        const double base = luminance(row.palette.color(QPalette::Base));
+        EXPECT_GE((std::max(text, base) + 0.05) / (std::min(text, base) + 0.05), 3.0);
+        QDir().mkpath(TOVIN_SCREENSHOT_DIR);
+        shot.save(QString("%1/session-window-%2-x%3.png")
+                      .arg(TOVIN_SCREENSHOT_DIR, row.name)
+                      .arg(qRound(scale)));
+    }
+    QApplication::setPalette(light);
 }
 
 }  // namespace
