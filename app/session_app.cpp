@@ -6,6 +6,7 @@
 #include <QIcon>
 #include <cstdio>
 
+#include "app/first_paint.h"
 #include "editor/session_window.h"
 #include "platform/message_queue.h"
 #include "session/printable.h"
@@ -31,6 +32,7 @@ int RunSessionWindow(int& argc, char** argv, const QStringList& files) {
     QApplication::setDesktopFileName("io.github.tovin.Tovin.Sessions");
     QApplication::setWindowIcon(QIcon::fromTheme("tovin", QIcon(":/images/icon110_32.png")));
     plat::StartMessageQueue();
+    WatchFirstPaintIfAsked(app);
     editor::SessionWindow window;
     if (readable.isEmpty()) {
         window.NewSession();

@@ -35,8 +35,9 @@ CheckResult read(const std::string& text, const std::string& name) {
 
 }  // namespace
 
-SessionCheck::SessionCheck(std::function<void(const CheckResult&)> done)
-    : m_done(std::move(done)), m_worker([this] { work(); }) {
+SessionCheck::SessionCheck(std::function<std::string()> text,
+                           std::function<void(const CheckResult&)> done)
+    : m_text(std::move(text)), m_done(std::move(done)), m_worker([this] { work(); }) {
     CreateHidden("session check", 0);
     m_pause.setSingleShot(true);
     QObject::connect(&m_pause, &QTimer::timeout, [this] { CheckNow(); });
@@ -51,8 +52,7 @@ SessionCheck::~SessionCheck() {
     m_worker.join();
 }
 
-void SessionCheck::TextChanged(std::string text, std::string name, int delayMs) {
-    m_next.text = std::move(text);
+void SessionCheck::TextChanged(std::string name, int delayMs) {
     m_next.name = std::move(name);
     ++m_next.generation;
     m_pending = true;
@@ -61,6 +61,7 @@ void SessionCheck::TextChanged(std::string text, std::string name, int delayMs) 
 
 void SessionCheck::CheckNow() {
     m_pause.stop();
+    m_next.text = m_text();
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_job = m_next;

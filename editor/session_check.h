@@ -29,13 +29,14 @@ struct CheckResult {
 
 class SessionCheck : public plat::CWnd {
   public:
-    // `done` is called on the user-interface thread with the newest text's result.
-    explicit SessionCheck(std::function<void(const CheckResult&)> done);
+    // `text` gives the text as it stands, when a check starts; `done` is called on the
+    // user-interface thread with the newest text's result.
+    SessionCheck(std::function<std::string()> text, std::function<void(const CheckResult&)> done);
     ~SessionCheck() override;
 
-    // The text as it stands, named as the file is (its folder is where -m counts from).
-    // It is read once no newer text has come for `delayMs`.
-    void TextChanged(std::string text, std::string name, int delayMs = 300);
+    // The text changed; its name is the file's (its folder is where -m counts from). It is
+    // taken and read once it has not changed for `delayMs`: a keystroke copies nothing.
+    void TextChanged(std::string name, int delayMs = 300);
     // Reads what was last given without waiting for the pause.
     void CheckNow();
     // Whether a text given is still to be reported.
@@ -51,6 +52,7 @@ class SessionCheck : public plat::CWnd {
     };
     void work();
 
+    std::function<std::string()> m_text;
     std::function<void(const CheckResult&)> m_done;
     QTimer m_pause;
     Job m_next;  // user-interface thread: the newest text

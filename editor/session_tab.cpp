@@ -38,7 +38,8 @@ SessionTab::SessionTab(QWidget* parent)
       m_notice(new QWidget(this)),
       m_noticeText(new QLabel(m_notice)),
       m_problemsHeading(new QLabel("Problems: none", this)),
-      m_check([this](const CheckResult& result) { checked(result); }) {
+      m_check([this] { return m_editor->toPlainText().toStdString(); },
+              [this](const CheckResult& result) { checked(result); }) {
     m_highlighter = std::make_unique<Highlighter>(m_editor->document(), darkPalette(this));
     m_problems->setAccessibleName("Problems");
     m_problems->setAlternatingRowColors(true);
@@ -206,7 +207,7 @@ void SessionTab::changeEvent(QEvent* event) {
 
 void SessionTab::textChanged() {
     const QString name = m_path.isEmpty() ? m_name : m_path;
-    m_check.TextChanged(m_editor->toPlainText().toStdString(), name.toStdString());
+    m_check.TextChanged(name.toStdString());
 }
 
 void SessionTab::checked(const CheckResult& result) {
