@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 
+#include "plot/change_shades.h"
 #include "plot/layout.h"
 #include "plot/legend.h"
 #include "plot/time_ticks.h"
@@ -39,7 +40,7 @@ class Drawing {
         for (const Scale* s : panels()) {
             p_.fillRect(s->area, pal_.panel);
         }
-        shades();
+        DrawChangeShades(p_, l_, t_, pal_);
         valueGrid();
         timeGrid();
         periods();
@@ -73,23 +74,6 @@ class Drawing {
             clip.addRect(s->area);
         }
         p_.setClipPath(clip);
-    }
-
-    void shades() {
-        eachPeriod([this](std::size_t, const session::Period& period) {
-            if (period.change == session::Change::Hold || period.changeEnd <= period.changeBegin) {
-                return;
-            }
-            const QColor& shade = period.change == session::Change::Slide     ? pal_.slide
-                                  : period.change == session::Change::Silence ? pal_.silence
-                                                                              : pal_.crossfade;
-            const double a = std::max(l_.left(), x(static_cast<double>(period.changeBegin)));
-            const double z = std::min(l_.right(), x(static_cast<double>(period.changeEnd)));
-            for (const Scale* s : panels()) {
-                p_.fillRect(QRectF(a, s->area.top(), std::max(1.0, z - a), s->area.height()),
-                            shade);
-            }
-        });
     }
 
     void valueGrid() {
@@ -133,12 +117,15 @@ class Drawing {
     void periods() {
         const double f = l_.fontPixels;
         const QFontMetricsF metrics(p_.font());
+        double lastLine = -f;
         eachPeriod([&](std::size_t i, const session::Period& period) {
             const double begin = x(static_cast<double>(period.begin));
             const double next = i + 1 < t_.periods.size()
                                     ? x(static_cast<double>(t_.periods[i + 1].begin))
                                     : l_.right();
-            if (begin >= l_.left()) {
+            // Boundaries closer than a letter's height would only grey the panels over.
+            if (begin >= l_.left() && begin - lastLine >= f) {
+                lastLine = begin;
                 p_.setPen(QPen(pal_.axis, 1, Qt::DotLine));
                 p_.drawLine(QPointF(begin, l_.periods.top() + 0.2 * f),
                             QPointF(begin, l_.level.area.bottom()));

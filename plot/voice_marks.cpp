@@ -120,40 +120,54 @@ class Voices {
         drawGroups(groups, std::max(1.5, l_.fontPixels / 6));
     }
 
-    // Noise and the mix fill their level down to 0, one quad a span. Without antialiasing,
-    // quads that share an edge meet without a seam.
+    // Noise and the mix fill their level down to 0: one polygon for each stretch a track
+    // plays unbroken, its top through every span's two ends in view. One polygon is one pass
+    // over the rows; a quad a span, in a day of short periods, took most of a second.
     void bands() {
+        struct Run {
+            QColor colour;
+            QPolygonF top;
+        };
+        std::map<int, Run> open;  // by track id
+        std::vector<Run> done;
         std::vector<LineGroup> tops;
-        std::map<QRgb, QPainterPath> fills;
         const Scale& s = l_.level;
         eachPiece([&](const Piece& piece) {
             for (const Track& track : piece.span.tracks) {
                 if (!session::KindOf(track.kind).band) {
                     continue;
                 }
-                const QPointF top0(
-                    x(piece.a),
-                    s.YOf(100 * piece.valueAt(track.from.amplitude, track.to.amplitude, piece.a)));
-                const QPointF top1(
-                    x(piece.z),
-                    s.YOf(100 * piece.valueAt(track.from.amplitude, track.to.amplitude, piece.z)));
+                const auto at = [&](double frame) {
+                    return QPointF(x(frame), s.YOf(100 * piece.valueAt(track.from.amplitude,
+                                                                       track.to.amplitude, frame)));
+                };
                 const QColor colour = KindColour(pal_, track.kind);
-                QPainterPath& path = fills[colour.rgba()];
-                path.moveTo(top0.x(), s.YOf(0));
-                path.lineTo(top0);
-                path.lineTo(top1);
-                path.lineTo(top1.x(), s.YOf(0));
-                path.closeSubpath();
-                addLine(tops, colour, fading(track), QLineF(top0, top1));
+                auto run = open.find(track.id);
+                if (run != open.end() && run->second.top.back().x() != x(piece.a)) {
+                    done.push_back(std::move(run->second));  // a gap: it stopped and began again
+                    open.erase(run);
+                    run = open.end();
+                }
+                if (run == open.end()) {
+                    run = open.emplace(track.id, Run{colour, {at(piece.a)}}).first;
+                }
+                run->second.top << at(piece.z);
+                addLine(tops, colour, fading(track), QLineF(at(piece.a), at(piece.z)));
             }
         });
+        for (auto& [id, run] : open) {
+            done.push_back(std::move(run));
+        }
+        // Without antialiasing: the top lines, drawn with it, give the bands their edges.
         p_.setRenderHint(QPainter::Antialiasing, false);
         p_.setPen(Qt::NoPen);
-        for (const auto& [rgba, path] : fills) {
-            QColor fill = QColor::fromRgba(rgba);
+        for (Run& run : done) {
+            QColor fill = run.colour;
             fill.setAlpha(70);
             p_.setBrush(fill);
-            p_.drawPath(path);
+            run.top << QPointF(run.top.back().x(), s.YOf(0))
+                    << QPointF(run.top.front().x(), s.YOf(0));
+            p_.drawPolygon(run.top);
         }
         p_.setBrush(Qt::NoBrush);
         p_.setRenderHint(QPainter::Antialiasing, true);
@@ -164,6 +178,7 @@ class Voices {
     void bells() {
         std::set<int> seen;
         const double r = std::max(3.0, l_.fontPixels / 2.5);
+        double lastLine = -r;
         eachPiece([&](const Piece& piece) {
             for (const Track& track : piece.span.tracks) {
                 const VoiceKindInfo& info = session::KindOf(track.kind);
@@ -174,8 +189,12 @@ class Voices {
                 }
                 const double at = x(strike);
                 const QColor colour = KindColour(pal_, track.kind);
-                p_.setPen(QPen(colour, 1, Qt::DotLine));
-                p_.drawLine(QPointF(at, l_.rhythm.area.top()), QPointF(at, l_.level.area.bottom()));
+                if (at - lastLine >= r) {  // closer, the lines would only shade the panels
+                    lastLine = at;
+                    p_.setPen(QPen(colour, 1, Qt::DotLine));
+                    p_.drawLine(QPointF(at, l_.rhythm.area.top()),
+                                QPointF(at, l_.level.area.bottom()));
+                }
                 p_.setPen(QPen(pal_.background, 1));
                 p_.setBrush(colour);
                 if (info.pitch != nullptr) {
