@@ -131,9 +131,13 @@ CommandTable play() {
     };
 }
 
+// "-o=x.wav" reaches here as "=x.wav": a name no one means.
+bool outputName(const std::string& value, std::string& out) {
+    return value.rfind('=', 0) != 0 && text(value, out);
+}
+
 bool output(const std::string& value, CommandLine& line) {
-    // "-o=x.wav" reaches here as "=x.wav": a name no one means.
-    return value.rfind('=', 0) != 0 && text(value, line.render.path);
+    return outputName(value, line.render.path);
 }
 
 CommandTable render() {
@@ -240,7 +244,7 @@ bool size(const std::string& value, CommandLine& line) {
 }
 
 bool plotOutput(const std::string& value, CommandLine& line) {
-    return value.rfind('=', 0) != 0 && text(value, line.plot.path);
+    return outputName(value, line.plot.path);
 }
 
 CommandTable plot() {

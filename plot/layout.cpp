@@ -112,7 +112,7 @@ Layout LayOut(const QRectF& rect, const session::Timeline& timeline, const PlotV
     l.fontPixels = std::round(f);
     const double left = rect.left() + 5 * f;
     const double right = rect.right() - 1.5 * f;
-    const double gap = 0.9 * f;
+    const double gap = 1.2 * f;  // room for the value labels at two panels' facing edges
     l.title = QRectF(left, rect.top() + 0.3 * f, right - left, 1.8 * f);
     l.periods = QRectF(left, l.title.bottom(), right - left, 1.7 * f);
     const double axisHeight = 3.2 * f;

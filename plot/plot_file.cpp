@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "plot/plot_file.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -21,21 +22,22 @@ std::string failure(const std::string& path, const QString& reason) {
 std::string WritePicture(const std::string& path, PictureFormat format, QSize size,
                          const session::Session& session, const session::Timeline& timeline,
                          const PlotView& view) {
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        return failure(path, file.errorString());
-    }
+    // Drawn into memory first: QSvgGenerator's stream and the PNG writer do not say when a
+    // write fails (a full disk), and the file's own writes below do.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
     const QRectF rect(QPointF(0, 0), QSizeF(size));
     if (format == PictureFormat::Svg) {
         QSvgGenerator svg;
-        svg.setOutputDevice(&file);
+        svg.setOutputDevice(&buffer);
         svg.setSize(size);
+        svg.setResolution(96);  // a pixel of the picture is a CSS pixel where it is shown
         svg.setViewBox(rect);
         svg.setTitle(QFileInfo(QString::fromStdString(session.source)).fileName());
         svg.setDescription(QStringLiteral("The timeline of a session, drawn by Tovin"));
         QPainter painter(&svg);
         DrawTimeline(painter, rect, session, timeline, view);
-        painter.end();
     } else {
         QImage image(size, QImage::Format_ARGB32_Premultiplied);
         if (image.isNull()) {
@@ -44,12 +46,11 @@ std::string WritePicture(const std::string& path, PictureFormat format, QSize si
         QPainter painter(&image);
         DrawTimeline(painter, rect, session, timeline, view);
         painter.end();
-        if (!image.save(&file, "PNG")) {
-            return failure(path, file.errorString());
-        }
+        image.save(&buffer, "PNG");
     }
-    file.close();
-    if (file.error() != QFileDevice::NoError) {
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(bytes) != bytes.size() || !file.flush()) {
         return failure(path, file.errorString());
     }
     return "";

@@ -18,6 +18,8 @@ class PlotCli : public ::testing::Test {
         std::ofstream(path("s.sbg")) << "-SE\na: 200+10/20 pink/40\nb: 200+6/20\n"
                                         "0:00 a ->\n0:10 b\n0:20 b\n";
         std::ofstream(path("bad.sbg")) << "a: pink/30\n0:00 a\n0:10 b\n";
+        QFile::link("/dev/full", dir.filePath("full.png"));  // a disk that is full
+        QFile::link("/dev/full", dir.filePath("full.svg"));
     }
     std::string path(const char* name) const { return dir.filePath(name).toStdString(); }
     testsupport::CliRun run(const QStringList& args) {
@@ -77,6 +79,12 @@ TEST_F(PlotCli, RefusesBadInputInOneLineWithStatusTwo) {
         {{"--session", "bad.sbg", "-o", "x.png"}, "tovin-cli: bad.sbg:3:6: ", 3},
         {{"--tones", "pink/300", "-o", "x.png"}, "tovin-cli: --tones:1:6: ", 3},
         {{"--session", "s.sbg", "-o", "no/dir.png"}, "tovin-cli: cannot write no/dir.png: ", 1},
+        {{"--session", "s.sbg", "-o", "full.png"},
+         "tovin-cli: cannot write full.png: No space left on device",
+         1},
+        {{"--session", "s.sbg", "-o", "full.svg"},
+         "tovin-cli: cannot write full.svg: No space left on device",
+         1},
     };
     for (const auto& c : cases) {
         const testsupport::CliRun result = run(c.args);

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <cmath>
 #include <cstdlib>
+#include <map>
 
 #include "plot/draw_timeline.h"
 #include "plot/hover.h"
@@ -156,6 +157,39 @@ TEST(TimelinePicture, AnEndlessSessionIsDrawnPastItsLastEntryAndThePlayLineStand
         const auto [row, distance] =
             p.nearest(p.layout.XOf(c.to / 2), p.layout.rhythm.area, view.palette.play);
         EXPECT_LT(distance, 60) << "the play line";
+    }
+}
+
+// Under a change window the panel shows the window's colour over the panel's: drawn as
+// rectangles for a few windows, as one stretched row of pixels past 256 of them.
+TEST(TimelinePicture, ChangesAreShadedInTheirKindsColour) {
+    const plot::Palette light = plot::LightPalette();
+    const QColor& shade = light.slide;
+    const double alpha = shade.alpha() / 255.0;
+    const auto blend = [&](int over, int under) { return over * alpha + under * (1 - alpha); };
+    const QColor expected(qRound(blend(shade.red(), light.panel.red())),
+                          qRound(blend(shade.green(), light.panel.green())),
+                          qRound(blend(shade.blue(), light.panel.blue())));
+    for (const int entries : {3, 300}) {
+        std::string text = "-SE\na: pink/10\n";
+        for (int k = 0; k < entries; ++k) {
+            text += std::to_string(k / 60) + ":" + std::to_string(k % 60 / 10) +
+                    std::to_string(k % 10) + (k + 1 < entries ? " a ->\n" : " a\n");
+        }
+        const Picture p(text.c_str());
+        // The commonest colour along a row of the empty beat panel, between its grid lines.
+        std::map<QRgb, int> seen;
+        const int y = static_cast<int>(p.layout.rhythm.YOf(p.layout.rhythm.step / 2));
+        for (int x = static_cast<int>(p.layout.left()) + 20; x < p.layout.right() - 20; ++x) {
+            ++seen[p.image.pixel(x, y)];
+        }
+        const QColor got(std::max_element(seen.begin(), seen.end(), [](auto a, auto b) {
+                             return a.second < b.second;
+                         })->first);
+        SCOPED_TRACE(std::to_string(entries) + " windows");
+        EXPECT_NEAR(got.red(), expected.red(), 2);
+        EXPECT_NEAR(got.green(), expected.green(), 2);
+        EXPECT_NEAR(got.blue(), expected.blue(), 2);
     }
 }
 
