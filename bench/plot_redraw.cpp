@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
     const std::string text = dayLong();
     const session::ReadResult read = session::ReadSessionText(text, "day.sbg");
     if (!read.session) {
-        std::printf("the session was not read: %s\n", read.errors.front().c_str());
+        std::printf("the session was not read: %s\n", read.problems.front().text.c_str());
         return 1;
     }
     const session::Timeline t = session::BuildTimeline(*read.session, 44100);

@@ -42,7 +42,20 @@ void TimelineView::SetItem(std::shared_ptr<const player::PlayItem> item) {
         m_end = fullEnd();
     }
     m_end = std::min(m_end, fullEnd());
+    m_pictureValid = false;
     update();
+}
+
+void TimelineView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    m_pictureValid = false;
+}
+
+void TimelineView::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange) {
+        m_pictureValid = false;
+    }
 }
 
 void TimelineView::SetStale(bool stale) {
@@ -88,8 +101,22 @@ void TimelineView::paintEvent(QPaintEvent*) {
         return;
     }
     const session::Timeline& timeline = m_item->timeline;
-    plot::DrawTimeline(painter, QRectF(rect()), m_item->session, timeline,
-                       viewOf(*this, timeline, m_begin, m_end, m_playLine));
+    const plot::PlotView view = viewOf(*this, timeline, m_begin, m_end, -1);
+    const qreal scale = devicePixelRatioF();
+    if (!m_pictureValid || m_picture.size() != size() * scale) {
+        m_picture = QImage(size() * scale, QImage::Format_ARGB32_Premultiplied);
+        m_picture.setDevicePixelRatio(scale);
+        QPainter onPicture(&m_picture);
+        onPicture.setRenderHint(QPainter::Antialiasing);
+        plot::DrawTimeline(onPicture, QRectF(rect()), m_item->session, timeline, view);
+        m_pictureValid = true;
+    }
+    painter.drawImage(0, 0, m_picture);
+    if (m_playLine >= 0) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        plot::DrawPlayLine(painter, plot::LayOut(QRectF(rect()), timeline, view), view.palette,
+                           static_cast<double>(m_playLine) / timeline.rate);
+    }
     if (m_stale) {
         QColor veil = palette().color(QPalette::Base);
         veil.setAlpha(150);
@@ -154,6 +181,7 @@ void TimelineView::zoom(double factor, double atX) {
     }
     m_begin = begin;
     m_end = end;
+    m_pictureValid = false;
     update();
 }
 
@@ -166,6 +194,7 @@ void TimelineView::pan(double fraction) {
     const std::int64_t whole = fullEnd();
     m_begin = std::clamp<std::int64_t>(m_begin + shift, 0, std::max<std::int64_t>(0, whole - span));
     m_end = m_begin + span;
+    m_pictureValid = false;
     update();
 }
 

@@ -4,6 +4,7 @@
 // follows what plays. The picture itself is plot/'s, the same one `tovin-cli plot` draws.
 #pragma once
 
+#include <QImage>
 #include <QWidget>
 #include <cstdint>
 #include <memory>
@@ -30,6 +31,8 @@ class TimelineView : public QWidget {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
@@ -41,6 +44,10 @@ class TimelineView : public QWidget {
     void zoom(double factor, double atX);
     void pan(double fraction);
 
+    // The picture without the play line, drawn again only when what it shows changes: a
+    // long session's picture takes long to draw, and the line moves ten times a second.
+    QImage m_picture;
+    bool m_pictureValid = false;
     std::shared_ptr<const player::PlayItem> m_item;
     std::int64_t m_begin = 0;
     std::int64_t m_end = 0;

@@ -175,18 +175,9 @@ class Drawing {
     }
 
     void playLine() {
-        if (!play_ || *play_ < l_.from || *play_ > l_.to) {
-            return;
+        if (play_) {
+            DrawPlayLine(p_, l_, pal_, *play_);
         }
-        const double at = l_.XOf(*play_);
-        p_.setPen(QPen(pal_.play, 2));
-        p_.drawLine(QPointF(at, l_.periods.bottom()), QPointF(at, l_.level.area.bottom()));
-        const double r = l_.fontPixels / 2;
-        p_.setBrush(pal_.play);
-        p_.drawPolygon(QPolygonF({QPointF(at - r, l_.periods.bottom() - r),
-                                  QPointF(at + r, l_.periods.bottom() - r),
-                                  QPointF(at, l_.periods.bottom())}));
-        p_.setBrush(Qt::NoBrush);
     }
 
     QPainter& p_;
@@ -201,6 +192,22 @@ class Drawing {
 };
 
 }  // namespace
+
+void DrawPlayLine(QPainter& painter, const Layout& layout, const Palette& palette, double seconds) {
+    if (seconds < layout.from || seconds > layout.to) {
+        return;
+    }
+    const double at = layout.XOf(seconds);
+    painter.save();
+    painter.setPen(QPen(palette.play, 2));
+    painter.drawLine(QPointF(at, layout.periods.bottom()), QPointF(at, layout.level.area.bottom()));
+    const double r = layout.fontPixels / 2;
+    painter.setBrush(palette.play);
+    painter.drawPolygon(QPolygonF({QPointF(at - r, layout.periods.bottom() - r),
+                                   QPointF(at + r, layout.periods.bottom() - r),
+                                   QPointF(at, layout.periods.bottom())}));
+    painter.restore();
+}
 
 void DrawTimeline(QPainter& painter, const QRectF& rect, const session::Session& session,
                   const session::Timeline& timeline, const PlotView& view) {

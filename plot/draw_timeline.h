@@ -8,11 +8,16 @@
 #include <QPainter>
 #include <QRectF>
 
+#include "plot/layout.h"
 #include "plot/plot_view.h"
 #include "session/session.h"
 #include "session/timeline.h"
 
 namespace plot {
+
+// The play line alone, at `seconds`, where `layout` puts it: a window that keeps the rest
+// of the picture draws it over that as play moves on.
+void DrawPlayLine(QPainter& painter, const Layout& layout, const Palette& palette, double seconds);
 
 void DrawTimeline(QPainter& painter, const QRectF& rect, const session::Session& session,
                   const session::Timeline& timeline, const PlotView& view);
