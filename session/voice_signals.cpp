@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "session/voice_signals.h"
 
+#include <immintrin.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -34,6 +36,20 @@ namespace {
 // N at m − delay for each lane: the whole part by truncation, one less where that passed
 // the value (below 0), then the straight line between the two samples around it.
 template <typename V>
+__attribute__((always_inline)) inline void gather(const double* ring, const V4l& at, V& out) {
+    for (int l = 0; l < Lanes<V>::kCount; ++l) {
+        out[l] = ring[at[l]];
+    }
+}
+
+// One instruction for the eight loads, where the lane-by-lane loads take sixteen.
+__attribute__((target("avx512f"))) inline void gather(const double* ring, const V8l& at,
+                                                      V8d& out) {
+    out = reinterpret_cast<V8d>(
+        _mm512_mask_i64gather_pd(_mm512_setzero_pd(), 0xFF, reinterpret_cast<__m512i>(at), ring, 8));
+}
+
+template <typename V>
 __attribute__((always_inline)) inline void ears(const double* ring, const V& at, V& out) {
     using Int = typename Lanes<V>::Mask;
     Int i = __builtin_convertvector(at, Int);
@@ -42,10 +58,8 @@ __attribute__((always_inline)) inline void ears(const double* ring, const V& at,
     whole = __builtin_convertvector(i, V);
     V a;
     V b;
-    for (int l = 0; l < Lanes<V>::kCount; ++l) {
-        a[l] = ring[i[l] & kMask];
-        b[l] = ring[(i[l] + 1) & kMask];
-    }
+    gather(ring, i & kMask, a);
+    gather(ring, (i + 1) & kMask, b);
     out = a + (b - a) * (at - whole);
 }
 
