@@ -43,10 +43,9 @@ __attribute__((always_inline)) inline void gather(const double* ring, const V4l&
 }
 
 // One instruction for the eight loads, where the lane-by-lane loads take sixteen.
-__attribute__((target("avx512f"))) inline void gather(const double* ring, const V8l& at,
-                                                      V8d& out) {
-    out = reinterpret_cast<V8d>(
-        _mm512_mask_i64gather_pd(_mm512_setzero_pd(), 0xFF, reinterpret_cast<__m512i>(at), ring, 8));
+__attribute__((target("avx512f"))) inline void gather(const double* ring, const V8l& at, V8d& out) {
+    out = reinterpret_cast<V8d>(_mm512_mask_i64gather_pd(_mm512_setzero_pd(), 0xFF,
+                                                         reinterpret_cast<__m512i>(at), ring, 8));
 }
 
 template <typename V>
