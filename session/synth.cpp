@@ -444,6 +444,23 @@ struct Synth::State {
         run.spin.Block(phases, widths, frames, left, right);
     }
 
+    // Makes a spin's noise over the piece, leaving its ears to Finish.
+    static void takeSpin(const LiveVoice& v, VoiceRun& run, std::pair<int, int> rows, double k0,
+                         int frames, SynthBlock::Piece& piece) {
+        if (piece.spins.size() <= static_cast<std::size_t>(piece.spinCount)) {
+            piece.spins.emplace_back();
+        }
+        SynthBlock::Piece::Spin& spin = piece.spins[piece.spinCount++];
+        spin.rowA = rows.first;
+        spin.rowB = rows.second;
+        spin.widthBase = v.width.base;
+        spin.widthSlope = v.width.slope;
+        spin.first = k0;
+        const double widest =
+            std::max(std::fabs(v.width.at(k0)), std::fabs(v.width.at(k0 + frames - 1)));
+        run.spin.Take(frames, widest, spin.window);
+    }
+
     // The piece's frames of the mix file from `position`, read once for every voice that
     // plays it (silence without a file).
     void readMix(int frames) {
@@ -465,7 +482,7 @@ struct Synth::State {
 
     // Moves every voice on by `frames` (at most a block) from span position k0, keeping
     // the phases and signal values in the rows of `values` unless it is null.
-    void step(double k0, int frames, double* values) {
+    void step(double k0, int frames, double* values, SynthBlock::Piece* piece = nullptr) {
         const int count = static_cast<int>(chains.size());
         if (values != nullptr) {
             advance<true>(chains.data(), count, k0, radiansPerHertz, frames, values);
@@ -494,7 +511,11 @@ struct Synth::State {
                         run.spin.Skip(frames);
                         break;
                     }
-                    spinBlock(v, run, a, k0, frames, a, b);
+                    if (piece == nullptr) {
+                        spinBlock(v, run, a, k0, frames, a, b);
+                    } else {
+                        takeSpin(v, run, rows[j], k0, frames, *piece);
+                    }
                     break;
                 case Source::Bell:
                     run.bell.Block(n0, frames, a);
@@ -606,7 +627,8 @@ struct Synth::State {
         }
         piece.kind = SynthBlock::Piece::Kind::Mix;
         piece.values.resize(static_cast<std::size_t>(rowCount) * kMixBlock);
-        step(k0, frames, piece.values.data());
+        piece.spinCount = 0;
+        step(k0, frames, piece.values.data(), &piece);
         piece.tracks = mix;
         for (std::size_t t = 0; t < mix.size(); ++t) {
             piece.tracks[t].a = piece.values.data() + rows[t].first * kMixBlock;
@@ -692,10 +714,24 @@ struct Synth::State {
         }
     }
 
+    // A spin's ears, into the rows its mix track reads.
+    static void finishSpins(SynthBlock::Piece& piece) {
+        for (int s = 0; s < piece.spinCount; ++s) {
+            const SynthBlock::Piece::Spin& spin = piece.spins[s];
+            double widths[kMixBlock];
+            for (int i = 0; i < piece.frames; ++i) {
+                widths[i] = spin.widthBase + spin.widthSlope * (spin.first + i);
+            }
+            double* a = piece.values.data() + spin.rowA * kMixBlock;
+            double* b = piece.values.data() + spin.rowB * kMixBlock;
+            SpinEars(spin.window, a, widths, piece.frames, a, b);
+        }
+    }
+
     template <typename Out>
-    static void finish(const SynthBlock& block, Out* out) {
+    static void finish(SynthBlock& block, Out* out) {
         for (int i = 0; i < block.count; ++i) {
-            const SynthBlock::Piece& piece = block.pieces[i];
+            SynthBlock::Piece& piece = block.pieces[i];
             const std::size_t samples = 2 * static_cast<std::size_t>(piece.frames);
             switch (piece.kind) {
                 case SynthBlock::Piece::Kind::Silent:
@@ -705,6 +741,7 @@ struct Synth::State {
                     std::copy(piece.ready.begin(), piece.ready.begin() + samples, out);
                     break;
                 case SynthBlock::Piece::Kind::Mix:
+                    finishSpins(piece);
                     MixFrames(piece.mix, out);
                     break;
             }
@@ -784,11 +821,11 @@ void Synth::Prepare(SynthBlock& block, int count) {
     m_state->prepare(block, count);
 }
 
-void Synth::Finish(const SynthBlock& block, std::int16_t* frames) {
+void Synth::Finish(SynthBlock& block, std::int16_t* frames) {
     State::finish(block, frames);
 }
 
-void Synth::Finish(const SynthBlock& block, std::int32_t* frames) {
+void Synth::Finish(SynthBlock& block, std::int32_t* frames) {
     State::finish(block, frames);
 }
 
