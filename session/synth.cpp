@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "session/synth.h"
 
+#include <immintrin.h>
+
 #include <algorithm>
 #include <cmath>
 #include <iterator>
@@ -11,6 +13,7 @@
 #include "session/fast_mix.h"
 #include "session/mix_file.h"
 #include "session/noise.h"
+#include "session/vector_lanes.h"
 #include "session/voice_kind.h"
 #include "session/voice_signals.h"
 #include "session/waveform.h"
@@ -40,7 +43,7 @@ Ramp ramp(double from, double to, const Span& span) {
 // Backward (some step may be below 0) adds the second test, which the usual path, every
 // frequency above 0, is spared: the phases are the render's longest chain.
 template <bool Backward = true>
-inline double nextPhase(double phase, double step) {
+__attribute__((always_inline)) inline double nextPhase(double phase, double step) {
     phase += step;
     // Rare (once a period): laid out so that the usual path takes no jump.
     if (__builtin_expect(phase >= kTwoPi, 0)) {
@@ -114,7 +117,8 @@ struct Chain {
 // no frequency in the group slides, each step is the same all along: with slope 0,
 // base + slope × k is base itself (frequencies are never -0), the value computed once.
 template <int N, bool Store, bool Sliding, bool Backward>
-void advanceGroup(const Chain* chains, double k0, double w, int frames, double* values) {
+__attribute__((always_inline)) inline void advanceGroup(const Chain* chains, double k0, double w,
+                                                        int frames, double* values) {
     double phase[N];
     Ramp frequency[N];
     double step[N];
@@ -144,7 +148,8 @@ void advanceGroup(const Chain* chains, double k0, double w, int frames, double* 
 }
 
 template <int N, bool Store>
-void advanceGroup(const Chain* chains, double k0, double w, int frames, double* values) {
+__attribute__((always_inline)) inline void advanceGroup(const Chain* chains, double k0, double w,
+                                                        int frames, double* values) {
     bool sliding = false;
     bool backward = false;  // a frequency moves linearly, so the block's ends bound it
     for (int j = 0; j < N; ++j) {
@@ -161,25 +166,150 @@ void advanceGroup(const Chain* chains, double k0, double w, int frames, double* 
     }
 }
 
-// Keeps each phase before each step in `values` when Store.
+// Keeps each phase before each step in `values` when Store. Up to eight phases go in one
+// loop, so that their chains overlap rather than follow one another.
+template <bool Store, int N = 1>
+__attribute__((always_inline)) inline void advanceRest(const Chain* chains, int count, double k0,
+                                                       double w, int frames, double* values) {
+    if constexpr (N <= 8) {
+        if (count == N) {
+            advanceGroup<N, Store>(chains, k0, w, frames, values);
+        } else {
+            advanceRest<Store, N + 1>(chains, count, k0, w, frames, values);
+        }
+    }
+}
+
+template <bool Store>
+__attribute__((always_inline)) inline void advanceAll(const Chain* chains, int count, double k0,
+                                                      double w, int frames, double* values) {
+    for (; count > 8; count -= 8, chains += 8) {
+        advanceGroup<8, Store>(chains, k0, w, frames, values);
+    }
+    advanceRest<Store>(chains, count, k0, w, frames, values);
+}
+
+using Advance = void (*)(const Chain*, int, double, double, int, double*);
+
+template <bool Store>
+void advanceBaseline(const Chain* chains, int count, double k0, double w, int frames,
+                     double* values) {
+    advanceAll<Store>(chains, count, k0, w, frames, values);
+}
+
+// Eight frames of eight lanes turned into eight lanes of eight frames: t[j][q] = f[q][j].
+__attribute__((always_inline, target("avx512f"))) inline void transpose(const V8d* f, V8d* t) {
+    V8d a[8];
+    for (int r = 0; r < 8; r += 2) {
+        a[r] = __builtin_shufflevector(f[r], f[r + 1], 0, 8, 2, 10, 4, 12, 6, 14);
+        a[r + 1] = __builtin_shufflevector(f[r], f[r + 1], 1, 9, 3, 11, 5, 13, 7, 15);
+    }
+    V8d b[8];
+    for (int r = 0; r < 8; r += 4) {
+        for (int h = 0; h < 2; ++h) {
+            b[r + h] = __builtin_shufflevector(a[r + h], a[r + h + 2], 0, 1, 8, 9, 4, 5, 12, 13);
+            b[r + h + 2] =
+                __builtin_shufflevector(a[r + h], a[r + h + 2], 2, 3, 10, 11, 6, 7, 14, 15);
+        }
+    }
+    // b[0..3] hold lanes (0 4), (1 5), (2 6), (3 7) of frames 0 to 3; b[4..7] of 4 to 7.
+    for (int c = 0; c < 4; ++c) {
+        t[c] = __builtin_shufflevector(b[c], b[c + 4], 0, 1, 2, 3, 8, 9, 10, 11);
+        t[c + 4] = __builtin_shufflevector(b[c], b[c + 4], 4, 5, 6, 7, 12, 13, 14, 15);
+    }
+}
+
+// Up to eight phases as the lanes of one vector, each lane doing what nextPhase does: the
+// wrap, rare, is a jump the processor predicts, so each step waits on one addition alone.
+// With Store, eight frames at a time are turned from lanes into rows.
+template <bool Store, bool Sliding, bool Backward>
+__attribute__((always_inline, target("avx512f,avx512dq"))) inline void advanceLanes(
+    const Chain* chains, int n, double k0, double w, int frames, double* values) {
+    // Through arrays: a vector whose lanes are named one by one stays in memory, and the
+    // chains would wait on it there.
+    alignas(64) double start[3][8] = {};
+    double* rows[8] = {};
+    for (int j = 0; j < n; ++j) {
+        start[0][j] = *chains[j].phase;
+        start[1][j] = chains[j].frequency->base;
+        start[2][j] = chains[j].frequency->slope;
+        rows[j] = Store ? values + chains[j].row * kMixBlock : nullptr;
+    }
+    V8d phase;
+    V8d base;
+    V8d slope;
+    __builtin_memcpy(&phase, start[0], sizeof phase);
+    __builtin_memcpy(&base, start[1], sizeof base);
+    __builtin_memcpy(&slope, start[2], sizeof slope);
+    V8d step = (base + slope * k0) * w;
+    double k = k0;
+    for (int i = 0; i < frames; i += 8) {
+        V8d kept[8];
+        const int m = frames - i < 8 ? frames - i : 8;
+        for (int q = 0; q < m; ++q, k += 1.0) {
+            kept[q] = phase;
+            if constexpr (Sliding) {
+                step = (base + slope * k) * w;
+            }
+            const V8d next = phase + step;
+            const __m512d v = reinterpret_cast<__m512d>(next);
+            __mmask8 wrap = _mm512_cmp_pd_mask(v, _mm512_set1_pd(kTwoPi), _CMP_GE_OQ);
+            if constexpr (Backward) {
+                wrap |= _mm512_cmp_pd_mask(v, _mm512_setzero_pd(), _CMP_LT_OQ);
+            }
+            phase = next;
+            if (__builtin_expect(wrap != 0, 0)) {
+                phase = next >= kTwoPi           ? next - kTwoPi
+                        : Backward && next < 0.0 ? next + kTwoPi
+                                                 : next;
+            }
+        }
+        if constexpr (Store) {
+            for (int q = m; q < 8; ++q) {
+                kept[q] = phase;  // past the last frame: read by nobody
+            }
+            V8d t[8];
+            transpose(kept, t);
+            // Rows hold kMixBlock values, so a whole vector fits past the last frame.
+            for (int j = 0; j < n; ++j) {
+                __builtin_memcpy(rows[j] + i, &t[j], sizeof t[j]);
+            }
+        }
+    }
+    __builtin_memcpy(start[0], &phase, sizeof phase);
+    for (int j = 0; j < n; ++j) {
+        *chains[j].phase = start[0][j];
+    }
+}
+
+template <bool Store>
+__attribute__((target("avx512f,avx512dq"))) void advanceAvx512(const Chain* chains, int count,
+                                                               double k0, double w, int frames,
+                                                               double* values) {
+    for (; count > 0; count -= 8, chains += 8) {
+        const int n = count < 8 ? count : 8;
+        bool sliding = false;
+        bool backward = false;  // a frequency moves linearly, so the block's ends bound it
+        for (int j = 0; j < n; ++j) {
+            const Ramp& f = *chains[j].frequency;
+            sliding = sliding || f.slope != 0.0;
+            backward = backward || f.at(k0) < 0.0 || f.at(k0 + frames - 1) < 0.0;
+        }
+        if (backward) {
+            advanceLanes<Store, true, true>(chains, n, k0, w, frames, values);
+        } else if (sliding) {
+            advanceLanes<Store, true, false>(chains, n, k0, w, frames, values);
+        } else {
+            advanceLanes<Store, false, false>(chains, n, k0, w, frames, values);
+        }
+    }
+}
+
 template <bool Store>
 void advance(const Chain* chains, int count, double k0, double w, int frames, double* values) {
-    for (; count >= 4; count -= 4, chains += 4) {
-        advanceGroup<4, Store>(chains, k0, w, frames, values);
-    }
-    switch (count) {
-        case 3:
-            advanceGroup<3, Store>(chains, k0, w, frames, values);
-            break;
-        case 2:
-            advanceGroup<2, Store>(chains, k0, w, frames, values);
-            break;
-        case 1:
-            advanceGroup<1, Store>(chains, k0, w, frames, values);
-            break;
-        default:
-            break;
-    }
+    static const Advance chosen =
+        WidestWidth() == Width::Avx512 ? advanceAvx512<Store> : advanceBaseline<Store>;
+    chosen(chains, count, k0, w, frames, values);
 }
 
 }  // namespace
