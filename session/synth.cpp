@@ -197,28 +197,6 @@ void advanceBaseline(const Chain* chains, int count, double k0, double w, int fr
     advanceAll<Store>(chains, count, k0, w, frames, values);
 }
 
-// Eight frames of eight lanes turned into eight lanes of eight frames: t[j][q] = f[q][j].
-__attribute__((always_inline, target("avx512f"))) inline void transpose(const V8d* f, V8d* t) {
-    V8d a[8];
-    for (int r = 0; r < 8; r += 2) {
-        a[r] = __builtin_shufflevector(f[r], f[r + 1], 0, 8, 2, 10, 4, 12, 6, 14);
-        a[r + 1] = __builtin_shufflevector(f[r], f[r + 1], 1, 9, 3, 11, 5, 13, 7, 15);
-    }
-    V8d b[8];
-    for (int r = 0; r < 8; r += 4) {
-        for (int h = 0; h < 2; ++h) {
-            b[r + h] = __builtin_shufflevector(a[r + h], a[r + h + 2], 0, 1, 8, 9, 4, 5, 12, 13);
-            b[r + h + 2] =
-                __builtin_shufflevector(a[r + h], a[r + h + 2], 2, 3, 10, 11, 6, 7, 14, 15);
-        }
-    }
-    // b[0..3] hold lanes (0 4), (1 5), (2 6), (3 7) of frames 0 to 3; b[4..7] of 4 to 7.
-    for (int c = 0; c < 4; ++c) {
-        t[c] = __builtin_shufflevector(b[c], b[c + 4], 0, 1, 2, 3, 8, 9, 10, 11);
-        t[c + 4] = __builtin_shufflevector(b[c], b[c + 4], 4, 5, 6, 7, 12, 13, 14, 15);
-    }
-}
-
 // Up to eight phases as the lanes of one vector, each lane doing what nextPhase does: the
 // wrap, rare, is a jump the processor predicts, so each step waits on one addition alone.
 // With Store, eight frames at a time are turned from lanes into rows.
@@ -269,7 +247,7 @@ __attribute__((always_inline, target("avx512f,avx512dq"))) inline void advanceLa
                 kept[q] = phase;  // past the last frame: read by nobody
             }
             V8d t[8];
-            transpose(kept, t);
+            Transpose8(kept, t);
             // Rows hold kMixBlock values, so a whole vector fits past the last frame.
             for (int j = 0; j < n; ++j) {
                 __builtin_memcpy(rows[j] + i, &t[j], sizeof t[j]);
