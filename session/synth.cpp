@@ -826,12 +826,15 @@ struct Synth::State {
     static void finishSpins(SynthBlock::Piece& piece) {
         for (int s = 0; s < piece.spinCount; ++s) {
             const SynthBlock::Piece::Spin& spin = piece.spins[s];
+            // Rows of kMixBlock values (a multiple of 8) have room for the whole vectors.
+            const int whole = (piece.frames + 7) / 8 * 8;
             double widths[kMixBlock];
-            for (int i = 0; i < piece.frames; ++i) {
-                widths[i] = spin.widthBase + spin.widthSlope * (spin.first + i);
-            }
             double* a = piece.values.data() + spin.rowA * kMixBlock;
             double* b = piece.values.data() + spin.rowB * kMixBlock;
+            for (int i = 0; i < whole; ++i) {
+                widths[i] = spin.widthBase + spin.widthSlope * (spin.first + i);
+            }
+            std::fill(a + piece.frames, a + whole, 0.0);
             SpinEars(spin.window, a, widths, piece.frames, a, b);
         }
     }

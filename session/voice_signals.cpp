@@ -164,25 +164,19 @@ void SpinRun::Take(int count, double widest, SpinWindow& window) {
     window.first = window.base - reach;
     const std::int64_t end = window.base + count + 8 + reach + 16;
     window.noise.resize(static_cast<std::size_t>(end - window.first));
-    for (std::int64_t j = window.first; j < end; ++j) {
-        window.noise[static_cast<std::size_t>(j - window.first)] =
-            m_ring[static_cast<std::size_t>(j & kMask)];
+    // A stretch at a time, up to where the ring wraps.
+    for (std::int64_t j = window.first; j < end;) {
+        const std::int64_t at = j & kMask;
+        const std::int64_t n = std::min(end - j, kHistory - at);
+        std::copy_n(m_ring.begin() + at, n, window.noise.begin() + (j - window.first));
+        j += n;
     }
 }
 
 void SpinEars(const SpinWindow& window, const double* phase, const double* width, int count,
               double* left, double* right) {
-    // Whole vectors of 8: the lanes past `count` read and write the arrays' spare room.
-    alignas(64) double p[SpinRun::kMaxBlock + 8] = {};
-    alignas(64) double w[SpinRun::kMaxBlock + 8] = {};
-    alignas(64) double l[SpinRun::kMaxBlock + 8];
-    alignas(64) double r[SpinRun::kMaxBlock + 8];
-    std::copy(phase, phase + count, p);
-    std::copy(width, width + count, w);
     static const SpinFn spin = pickSpin();
-    spin(window, p, w, count, l, r);
-    std::copy(l, l + count, left);
-    std::copy(r, r + count, right);
+    spin(window, phase, width, count, left, right);
 }
 
 void SpinRun::Block(const double* phase, const double* width, int count, double* left,
@@ -192,7 +186,16 @@ void SpinRun::Block(const double* phase, const double* width, int count, double*
         widest = std::max(widest, std::fabs(width[i]));
     }
     Take(count, widest, m_window);
-    SpinEars(m_window, phase, width, count, left, right);
+    // Whole vectors of 8: the lanes past `count` read and write the arrays' spare room.
+    alignas(64) double p[kMaxBlock + 8] = {};
+    alignas(64) double w[kMaxBlock + 8] = {};
+    alignas(64) double l[kMaxBlock + 8];
+    alignas(64) double r[kMaxBlock + 8];
+    std::copy(phase, phase + count, p);
+    std::copy(width, width + count, w);
+    SpinEars(m_window, p, w, count, l, r);
+    std::copy(l, l + count, left);
+    std::copy(r, r + count, right);
 }
 
 void SpinRun::Skip(std::int64_t count) {

@@ -32,7 +32,8 @@ struct SpinWindow {
 
 // The ears of `count` samples (at most SpinRun::kMaxBlock) for spin phases `phase` and
 // widths `width` (µs), from the window their block's noise was taken into. `left` may be
-// `phase`.
+// `phase`. They go eight at a time: each array holds `count` rounded up to a multiple of 8,
+// and the phases and widths past `count` are finite (their ears are made and left unread).
 void SpinEars(const SpinWindow& window, const double* phase, const double* width, int count,
               double* left, double* right);
 
