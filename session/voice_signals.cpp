@@ -51,7 +51,10 @@ __attribute__((target("avx512f"))) inline void neighbours(const double* noise, c
     const std::int64_t low = at[0];
     const V8l offset = at - low;
     const __m512i after = reinterpret_cast<__m512i>(offset + 1);
-    if (__builtin_expect(_mm512_cmplt_epu64_mask(after, _mm512_set1_epi64(16)) == 0xFF, 1)) {
+    // Unsigned, so that a lane before the first lane's place (below 0) fails it too.
+    const __mmask8 near =
+        _mm512_cmplt_epu64_mask(reinterpret_cast<__m512i>(offset), _mm512_set1_epi64(15));
+    if (__builtin_expect(near == 0xFF, 1)) {
         const __m512d first = _mm512_loadu_pd(noise + low);
         const __m512d second = _mm512_loadu_pd(noise + low + 8);
         a = reinterpret_cast<V8d>(
@@ -62,7 +65,7 @@ __attribute__((target("avx512f"))) inline void neighbours(const double* noise, c
     const __m512d none = _mm512_setzero_pd();
     a = reinterpret_cast<V8d>(
         _mm512_mask_i64gather_pd(none, 0xFF, reinterpret_cast<__m512i>(at), noise, 8));
-    b = reinterpret_cast<V8d>(_mm512_mask_i64gather_pd(none, 0xFF, after, noise + low + 1, 8));
+    b = reinterpret_cast<V8d>(_mm512_mask_i64gather_pd(none, 0xFF, after, noise + low, 8));
 }
 
 // N at m − delay for each lane: the whole part by truncation, one less where that passed
