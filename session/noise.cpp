@@ -6,7 +6,6 @@
 #include <cstdlib>
 
 #include "session/sample.h"
-#include "session/vector_lanes.h"
 
 namespace session {
 namespace {
@@ -156,44 +155,14 @@ double NoiseRun::Next() {
 
 namespace {
 
-using V8u = std::uint64_t __attribute__((vector_size(64)));
-
-// The white values are independent of one another (a counter through a hash), so they are
-// made first, several at a time, and only the filter goes sample by sample.
-constexpr int kWhiteRun = 64;
-
-__attribute__((always_inline)) inline void whiteRun(std::uint64_t key, std::uint64_t index,
-                                                    int count, double* x) {
-    for (int i = 0; i < count; ++i) {
-        x[i] = WhiteValue(key, index + i);
-    }
-}
-
-// WhiteValue eight lanes at a time: the same integer steps, and the same exact conversion.
-__attribute__((target("avx512f,avx512dq"))) inline void whiteRunWide(std::uint64_t key,
-                                                                     std::uint64_t index, int count,
-                                                                     double* x) {
-    constexpr V8u iota = {1, 2, 3, 4, 5, 6, 7, 8};
-    for (int i = 0; i < count; i += 8) {
-        V8u z = key + (index + i + iota) * 0x9E3779B97F4A7C15u;
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
-        z = z ^ (z >> 31);
-        const V8d v = __builtin_convertvector(reinterpret_cast<V8l>(z) >> 11, V8d) * 0x1p-52;
-        __builtin_memcpy(x + i, &v, sizeof v);
-    }
-}
-
-// The hold at ±1 (white never reaches past it; pink and brown all but never).
-__attribute__((always_inline)) inline double hold(double value) {
-    return value > 1.0 ? 1.0 : value < -1.0 ? -1.0 : value;
-}
+using V4d = double __attribute__((vector_size(32)));
 
 // The sections four at a time, each group of four a vector: the state of every section
 // depends on its own last value only, so the groups move on side by side.
 template <int Groups>
-__attribute__((always_inline)) inline void filterGroups(const NoiseShape& shape, double* state,
-                                                        const double* x, double* out, int count) {
+__attribute__((always_inline)) inline void fillGroups(const NoiseShape& shape, std::uint64_t key,
+                                                      std::uint64_t& index, double* state,
+                                                      double* out, int count) {
     V4d pole[Groups > 0 ? Groups : 1] = {};
     V4d gain[Groups > 0 ? Groups : 1] = {};
     V4d s[Groups > 0 ? Groups : 1] = {};
@@ -204,98 +173,46 @@ __attribute__((always_inline)) inline void filterGroups(const NoiseShape& shape,
     }
     const double direct = shape.direct;
     for (int i = 0; i < count; ++i) {
-        double value = direct * x[i];
+        const double x = WhiteValue(key, index++);
+        double value = direct * x;
         if constexpr (Groups > 0) {
             V4d sum = {};
             for (int g = 0; g < Groups; ++g) {
-                s[g] = pole[g] * s[g] + gain[g] * x[i];
+                s[g] = pole[g] * s[g] + gain[g] * x;
                 sum = g == 0 ? s[0] : sum + s[g];
             }
             value += (sum[0] + sum[1]) + (sum[2] + sum[3]);
         }
-        out[i] = hold(value);
+        // The hold at ±1 (white never reaches past it; pink and brown all but never).
+        out[i] = value > 1.0 ? 1.0 : value < -1.0 ? -1.0 : value;
     }
     for (int k = 0; k < 4 * Groups; ++k) {
         state[k] = s[k / 4][k % 4];
     }
 }
 
-// Two groups as one vector of eight: the same sums, lane for lane.
-__attribute__((always_inline)) inline void filterEight(const NoiseShape& shape, double* state,
-                                                       const double* x, double* out, int count) {
-    V8d pole;
-    V8d gain;
-    V8d s;
-    __builtin_memcpy(&pole, shape.pole, sizeof pole);
-    __builtin_memcpy(&gain, shape.gain, sizeof gain);
-    __builtin_memcpy(&s, state, sizeof s);
-    const double direct = shape.direct;
-    for (int i = 0; i < count; ++i) {
-        s = pole * s + gain * x[i];
-        const V4d sum =
-            __builtin_shufflevector(s, s, 0, 1, 2, 3) + __builtin_shufflevector(s, s, 4, 5, 6, 7);
-        out[i] = hold(direct * x[i] + ((sum[0] + sum[1]) + (sum[2] + sum[3])));
-    }
-    __builtin_memcpy(state, &s, sizeof s);
-}
-
-template <int Groups, bool Wide>
-__attribute__((always_inline)) inline void fillGroups(const NoiseShape& shape, std::uint64_t key,
-                                                      std::uint64_t& index, double* state,
-                                                      double* out, int count) {
-    alignas(64) double x[kWhiteRun];
-    for (int done = 0; done < count; done += kWhiteRun) {
-        const int n = count - done < kWhiteRun ? count - done : kWhiteRun;
-        if constexpr (Wide) {
-            whiteRunWide(key, index, n, x);
-        } else {
-            whiteRun(key, index, n, x);
-        }
-        index += n;
-        if constexpr (Wide && Groups == 2) {
-            filterEight(shape, state, x, out + done, n);
-        } else {
-            filterGroups<Groups>(shape, state, x, out + done, n);
-        }
-    }
-}
-
 template <int Groups>
 using Fill = void (*)(const NoiseShape&, std::uint64_t, std::uint64_t&, double*, double*, int);
 
-// The same operations on the same values in each, so the same noise; with AVX2 the state
-// of four sections fits one register, with AVX-512 that of eight, and the white values are
-// made eight at a time.
+// The same operations on the same values in both, so the same noise; with AVX2 the state
+// of four sections fits one register.
 template <int Groups>
 void fillBaseline(const NoiseShape& shape, std::uint64_t key, std::uint64_t& index, double* state,
                   double* out, int count) {
-    fillGroups<Groups, false>(shape, key, index, state, out, count);
+    fillGroups<Groups>(shape, key, index, state, out, count);
 }
 
 template <int Groups>
 __attribute__((target("avx2"))) void fillAvx2(const NoiseShape& shape, std::uint64_t key,
                                               std::uint64_t& index, double* state, double* out,
                                               int count) {
-    fillGroups<Groups, false>(shape, key, index, state, out, count);
-}
-
-template <int Groups>
-__attribute__((target("avx512f,avx512dq"))) void fillAvx512(const NoiseShape& shape,
-                                                            std::uint64_t key, std::uint64_t& index,
-                                                            double* state, double* out, int count) {
-    fillGroups<Groups, true>(shape, key, index, state, out, count);
+    fillGroups<Groups>(shape, key, index, state, out, count);
 }
 
 template <int Groups>
 Fill<Groups> pickFill() {
-    switch (WidestWidth()) {
-        case Width::Avx512:
-            return fillAvx512<Groups>;
-        case Width::Avx2:
-            return fillAvx2<Groups>;
-        default:
-            return fillBaseline<Groups>;
-    }
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") ? fillAvx2<Groups> : fillBaseline<Groups>;
 }
 
 template <int Groups>
