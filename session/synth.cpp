@@ -147,16 +147,27 @@ __attribute__((always_inline)) inline void advanceGroup(const Chain* chains, dou
     }
 }
 
+// Whether any of `n` phases slides over the block, and whether any may step backwards: a
+// frequency moves linearly, so the block's ends bound it.
+struct Motion {
+    bool sliding = false;
+    bool backward = false;
+};
+
+inline Motion motionOf(const Chain* chains, int n, double k0, int frames) {
+    Motion m;
+    for (int j = 0; j < n; ++j) {
+        const Ramp& f = *chains[j].frequency;
+        m.sliding = m.sliding || f.slope != 0.0;
+        m.backward = m.backward || f.at(k0) < 0.0 || f.at(k0 + frames - 1) < 0.0;
+    }
+    return m;
+}
+
 template <int N, bool Store>
 __attribute__((always_inline)) inline void advanceGroup(const Chain* chains, double k0, double w,
                                                         int frames, double* values) {
-    bool sliding = false;
-    bool backward = false;  // a frequency moves linearly, so the block's ends bound it
-    for (int j = 0; j < N; ++j) {
-        const Ramp& f = *chains[j].frequency;
-        sliding = sliding || f.slope != 0.0;
-        backward = backward || f.at(k0) < 0.0 || f.at(k0 + frames - 1) < 0.0;
-    }
+    const auto [sliding, backward] = motionOf(chains, N, k0, frames);
     if (backward) {
         advanceGroup<N, Store, true, true>(chains, k0, w, frames, values);
     } else if (sliding) {
@@ -266,13 +277,7 @@ __attribute__((target("avx512f,avx512dq"))) void advanceAvx512(const Chain* chai
                                                                double* values) {
     for (; count > 0; count -= 8, chains += 8) {
         const int n = count < 8 ? count : 8;
-        bool sliding = false;
-        bool backward = false;  // a frequency moves linearly, so the block's ends bound it
-        for (int j = 0; j < n; ++j) {
-            const Ramp& f = *chains[j].frequency;
-            sliding = sliding || f.slope != 0.0;
-            backward = backward || f.at(k0) < 0.0 || f.at(k0 + frames - 1) < 0.0;
-        }
+        const auto [sliding, backward] = motionOf(chains, n, k0, frames);
         if (backward) {
             advanceLanes<Store, true, true>(chains, n, k0, w, frames, values);
         } else if (sliding) {
