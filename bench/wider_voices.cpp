@@ -62,8 +62,8 @@ int main(int argc, char** argv) {
     const bench::Times tovin =
         timeRuns(runs, {TOVIN_CLI_PATH, "render", "--session", hour, "-o", out}, out);
     const bool withPeer = !peer.empty() && access(peer.c_str(), X_OK) == 0;
-    const bench::Times sbagen =
-        withPeer ? timeRuns(runs, {peer, "-Q", "-W", "-o", out, hour}, out) : bench::Times{{0.0}};
+    const bench::Times sbagen = withPeer ? timeRuns(runs, {peer, "-Q", "-W", "-o", out, hour}, out)
+                                         : bench::Times{{0.0}, {}};
     const bench::Times mix =
         timeRuns(runs, {TOVIN_CLI_PATH, "render", "--session", mixed, "-o", out}, out);
     long peakKiB = 0;
