@@ -4,7 +4,8 @@
 // tovin-cli and by the peer player SBaGen+ (its path in the first argument; left out when
 // it is not there); the same session with a looping 44.1 kHz Ogg mix at mix/30; the peak
 // memory of a render with a thirty-minute FLAC mix; ten minutes of a square voice against a
-// sine voice. sox makes the mix files, untimed.
+// sine voice. sox makes the mix files, untimed. The hour's processor time (both of tovin's
+// threads) beside the peer's tells what two free cores would make of it on a busy machine.
 // Usage: bench_wider_voices SBAGEN [RUNS] [DIR]   (3 runs, files in the current directory)
 #include <unistd.h>
 
@@ -31,7 +32,9 @@ bench::Times timeRuns(int runs, const std::vector<std::string>& args, const std:
     bench::Times t;
     for (int i = 0; i < runs; ++i) {
         unlink(out.c_str());
-        t.runs.push_back(bench::TimeProgram(args));
+        double cpu = 0.0;
+        t.runs.push_back(bench::TimeProgram(args, nullptr, &cpu));
+        t.cpu.push_back(cpu);
     }
     unlink(out.c_str());
     return t;
@@ -59,8 +62,8 @@ int main(int argc, char** argv) {
     const bench::Times tovin =
         timeRuns(runs, {TOVIN_CLI_PATH, "render", "--session", hour, "-o", out}, out);
     const bool withPeer = !peer.empty() && access(peer.c_str(), X_OK) == 0;
-    const bench::Times sbagen =
-        withPeer ? timeRuns(runs, {peer, "-Q", "-W", "-o", out, hour}, out) : bench::Times{{0.0}};
+    const bench::Times sbagen = withPeer ? timeRuns(runs, {peer, "-Q", "-W", "-o", out, hour}, out)
+                                         : bench::Times{{0.0}, {}};
     const bench::Times mix =
         timeRuns(runs, {TOVIN_CLI_PATH, "render", "--session", mixed, "-o", out}, out);
     long peakKiB = 0;
@@ -83,13 +86,14 @@ int main(int argc, char** argv) {
         "one hour of spin, bell, binaural and isochronic voices, 16-bit WAV at 44.1 kHz,\n"
         "%d runs (best / median):\n",
         runs);
-    std::printf("  tovin-cli render      %7.3f / %7.3f s  %6.0fx real time\n", tovin.best(),
-                tovin.median(), 3600 / tovin.best());
+    std::printf("  tovin-cli render      %7.3f / %7.3f s  %6.0fx real time, CPU %.3f s\n",
+                tovin.best(), tovin.median(), 3600 / tovin.best(), tovin.leastCpu());
     if (withPeer) {
         std::printf(
-            "  SBaGen+               %7.3f / %7.3f s  tovin %.1f times faster (medians %.1f)\n",
+            "  SBaGen+               %7.3f / %7.3f s  tovin %.1f times faster (medians %.1f), "
+            "CPU %.3f s\n",
             sbagen.best(), sbagen.median(), sbagen.best() / tovin.best(),
-            sbagen.median() / tovin.median());
+            sbagen.median() / tovin.median(), sbagen.leastCpu());
     } else {
         std::printf("  SBaGen+               not run: no program at '%s'\n", peer.c_str());
     }

@@ -153,6 +153,22 @@ __attribute__((always_inline)) inline void toSamples(const double* sum, const Mi
     }
 }
 
+// An isochronic voice in the silent half of its pulse over the whole block: each of its
+// terms is (amplitude × 0) × s, a zero, and adding a zero leaves every sum as it was (but
+// for the sign of a zero sum, which truncates to the same sample). Its sines are skipped.
+// A pulse of a few hertz is silent over whole blocks for half of the time.
+bool silent(const MixTrack& t, int frames) {
+    if (t.form != MixForm::Pulsed) {
+        return false;
+    }
+    for (int i = 0; i < frames; ++i) {
+        if (t.b[i] < kPi) {
+            return false;
+        }
+    }
+    return true;
+}
+
 void referenceFrame(const MixBlock& b, int i, std::int32_t& left, std::int32_t& right) {
     std::vector<VoiceSample> voices(b.count);
     for (int t = 0; t < b.count; ++t) {
@@ -181,7 +197,9 @@ __attribute__((always_inline)) inline void mixBody(const MixBlock& b, Out* out) 
         sumR[i] = 0.0;
     }
     for (int t = 0; t < b.count; ++t) {
-        addVoice<V>(b.tracks[t], b.first, frames, sumL, sumR);
+        if (!silent(b.tracks[t], b.frames)) {
+            addVoice<V>(b.tracks[t], b.first, frames, sumL, sumR);
+        }
     }
     alignas(64) std::int32_t left[kMixBlock];
     alignas(64) std::int32_t right[kMixBlock];

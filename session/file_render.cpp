@@ -15,82 +15,141 @@ namespace session {
 namespace {
 
 // The synthesis thread moves the voices on (their phases and noise, which go one sample
-// after another) a block of 8192 frames ahead; this thread mixes each block and writes
-// four at a time. Four blocks in turn keep memory the same however long the render.
+// after another) in blocks of 8192 frames, up to eight ahead of the file; the rest of each
+// block (its sines, spins and mix) can be done anywhere, so whichever thread is free does
+// it: this thread between its writes, the synthesis thread when all eight are taken. This
+// thread writes the finished blocks in order, as many in one write as lie together. Eight
+// blocks in turn keep memory the same however long the render.
 constexpr int kBlockFrames = 8192;
-constexpr int kSlots = 4;
-constexpr int kBlocksPerWrite = 4;
+constexpr int kSlots = 8;
+
+// Where each block in the slots is on its way to the file.
+enum class Stage { Free, Prepared, Finishing, Finished };
 
 bool cancelled(const FileRenderJob& job) {
     return job.cancel != nullptr && job.cancel->load(std::memory_order_relaxed);
 }
 
 template <typename Sample>
-bool renderBlocks(const Timeline& timeline, const FileRenderJob& job, const SampleFormat& format,
-                  SoundFile& file) {
-    std::vector<SynthBlock> slots(kSlots);
-    std::vector<Sample> out(static_cast<std::size_t>(kBlocksPerWrite) * 2 * kBlockFrames);
-    const std::int64_t blocks = (job.frames + kBlockFrames - 1) / kBlockFrames;
-    auto framesOf = [&](std::int64_t block) {
+class BlockRing {
+  public:
+    BlockRing(const Timeline& timeline, const FileRenderJob& job, const SampleFormat& format)
+        : m_job(job),
+          m_blocks((job.frames + kBlockFrames - 1) / kBlockFrames),
+          m_synth(timeline, job.seed, format, Synth::Method::Fast, job.mix),
+          m_slots(kSlots),
+          m_stages(kSlots, Stage::Free),
+          m_out(static_cast<std::size_t>(kSlots) * 2 * kBlockFrames) {
+        m_synth.Seek(job.from);
+    }
+
+    // Writes every block to `file` in order; false when a write failed.
+    bool Run(SoundFile& file) {
+        std::thread maker([this] { make(); });
+        bool ok = true;
+        std::unique_lock<std::mutex> lock(m_mutex);
+        while (ok && m_written < m_blocks && !cancelled(m_job)) {
+            if (m_stages[slot(m_written)] == Stage::Finished) {
+                // The finished blocks from the next one on, as far as they lie together.
+                std::int64_t run = 1;
+                while (m_written + run < m_blocks && slot(m_written + run) != 0 &&
+                       m_stages[slot(m_written + run)] == Stage::Finished) {
+                    ++run;
+                }
+                const std::int64_t from = m_written;
+                const std::int64_t frames =
+                    std::min(m_job.frames, (from + run) * kBlockFrames) - from * kBlockFrames;
+                lock.unlock();
+                ok = file.Write(&m_out[2 * static_cast<std::size_t>(slot(from)) * kBlockFrames],
+                                static_cast<int>(frames));
+                if (ok && m_job.progress) {
+                    m_job.progress(std::min(m_job.frames, (from + run) * kBlockFrames));
+                }
+                lock.lock();
+                for (std::int64_t b = from; b < from + run; ++b) {
+                    m_stages[slot(b)] = Stage::Free;
+                }
+                m_written = from + run;
+                m_changed.notify_all();
+            } else if (!finishOne(lock)) {
+                m_changed.wait(lock);
+            }
+        }
+        m_stop = true;
+        m_changed.notify_all();
+        lock.unlock();
+        maker.join();
+        return ok;
+    }
+
+  private:
+    static int slot(std::int64_t block) { return static_cast<int>(block % kSlots); }
+
+    int framesOf(std::int64_t block) const {
         return static_cast<int>(
-            std::min<std::int64_t>(kBlockFrames, job.frames - block * kBlockFrames));
-    };
+            std::min<std::int64_t>(kBlockFrames, m_job.frames - block * kBlockFrames));
+    }
 
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::int64_t made = 0;   // blocks prepared
-    std::int64_t taken = 0;  // blocks mixed
-    bool stop = false;       // a write failed: no more blocks are wanted
-
-    Synth synth(timeline, job.seed, format, Synth::Method::Fast, job.mix);
-    synth.Seek(job.from);
-    std::thread maker([&] {
-        for (std::int64_t b = 0; b < blocks; ++b) {
-            {
-                std::unique_lock<std::mutex> lock(mutex);
-                changed.wait(lock, [&] { return stop || b - taken < kSlots; });
-                if (stop) {
+    // Prepares the blocks in order while there is a free slot, and finishes one while
+    // there is none; ends once every block is prepared and none is left to finish.
+    void make() {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        while (!m_stop) {
+            if (m_made < m_blocks && m_made - m_written < kSlots) {
+                const std::int64_t b = m_made;
+                lock.unlock();
+                m_synth.Prepare(m_slots[slot(b)], framesOf(b));
+                lock.lock();
+                m_stages[slot(b)] = Stage::Prepared;
+                m_made = b + 1;
+                m_changed.notify_all();
+            } else if (!finishOne(lock) && !m_stop) {
+                if (m_made == m_blocks) {
                     return;
                 }
+                m_changed.wait(lock);
             }
-            synth.Prepare(slots[b % kSlots], framesOf(b));
-            {
-                std::lock_guard<std::mutex> lock(mutex);
-                made = b + 1;
-            }
-            changed.notify_all();
         }
-    });
+    }
 
-    bool ok = true;
-    int pending = 0;  // frames mixed into `out`, not yet written
-    for (std::int64_t b = 0; b < blocks && ok && !cancelled(job); ++b) {
-        {
-            std::unique_lock<std::mutex> lock(mutex);
-            changed.wait(lock, [&] { return made > b; });
-        }
-        Synth::Finish(slots[b % kSlots], &out[2 * static_cast<std::size_t>(pending)]);
-        pending += framesOf(b);
-        {
-            std::lock_guard<std::mutex> lock(mutex);
-            taken = b + 1;
-        }
-        changed.notify_all();
-        if ((b + 1) % kBlocksPerWrite == 0 || b + 1 == blocks) {
-            ok = file.Write(out.data(), pending);
-            pending = 0;
-            if (ok && job.progress) {
-                job.progress(std::min(job.frames, (b + 1) * kBlockFrames));
+    // Finishes the earliest prepared block, if there is one, with the lock let go
+    // meanwhile; false when there was none.
+    bool finishOne(std::unique_lock<std::mutex>& lock) {
+        for (std::int64_t b = m_written; b < m_made; ++b) {
+            Stage& stage = m_stages[slot(b)];
+            if (stage == Stage::Prepared) {
+                stage = Stage::Finishing;
+                lock.unlock();
+                Synth::Finish(m_slots[slot(b)],
+                              &m_out[2 * static_cast<std::size_t>(slot(b)) * kBlockFrames]);
+                lock.lock();
+                stage = Stage::Finished;
+                m_changed.notify_all();
+                return true;
             }
         }
+        return false;
     }
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        stop = true;
-    }
-    changed.notify_all();
-    maker.join();
-    return ok;
+
+    const FileRenderJob& m_job;
+    const std::int64_t m_blocks;
+    Synth m_synth;  // the synthesis thread's alone
+    std::vector<SynthBlock> m_slots;
+    std::vector<Stage> m_stages;  // each slot's, under the lock
+    std::vector<Sample> m_out;    // each slot's finished frames
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::int64_t m_made = 0;     // blocks prepared
+    std::int64_t m_written = 0;  // blocks in the file
+    bool m_stop = false;         // written, or a write failed: nothing more is wanted
+};
+
+template <typename Sample>
+bool renderBlocks(const Timeline& timeline, const FileRenderJob& job, const SampleFormat& format,
+                  SoundFile& file) {
+    BlockRing<Sample> ring(timeline, job, format);
+    return ring.Run(file);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A timeline rendered to a sound file: the synthesis runs on a thread of its own while the
-// calling thread writes what it has made, in large blocks.
+// calling thread writes what it has made, in large blocks; the two share the mixing.
 #pragma once
 
 #include <atomic>

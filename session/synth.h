@@ -77,10 +77,11 @@ class Synth {
 
     // Render in two halves, which may run on two threads one block apart: Prepare moves
     // the voices on over the next `count` frames and keeps in `block` what their mix needs
-    // (the serial part: phases and noise); Finish then makes the frames from it.
+    // (the serial part: phases and noise); Finish then makes the frames from it (and uses
+    // the block up: it finishes a block once).
     void Prepare(SynthBlock& block, int count);
-    static void Finish(const SynthBlock& block, std::int16_t* frames);
-    static void Finish(const SynthBlock& block, std::int32_t* frames);
+    static void Finish(SynthBlock& block, std::int16_t* frames);
+    static void Finish(SynthBlock& block, std::int32_t* frames);
 
   private:
     struct State;

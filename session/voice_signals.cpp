@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "session/voice_signals.h"
 
+#include <immintrin.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -31,10 +33,47 @@ void SpinRun::makeNoise(int count) {
 
 namespace {
 
-// N at m − delay for each lane: the whole part by truncation, one less where that passed
-// the value (below 0), then the straight line between the two samples around it.
+// The samples at `at` and at the places after them.
 template <typename V>
-__attribute__((always_inline)) inline void ears(const double* ring, const V& at, V& out) {
+__attribute__((always_inline)) inline void neighbours(const double* noise, const V4l& at, V& a,
+                                                      V& b) {
+    for (int l = 0; l < Lanes<V>::kCount; ++l) {
+        a[l] = noise[at[l]];
+        b[l] = noise[at[l] + 1];
+    }
+}
+
+// A delay moves little from one sample to the next, so the eight lanes' places nearly
+// always lie within sixteen samples of the first lane's: two loads and two permutations then
+// pick them out, far cheaper than gathering them one by one.
+__attribute__((target("avx512f"))) inline void neighbours(const double* noise, const V8l& at,
+                                                          V8d& a, V8d& b) {
+    const std::int64_t low = at[0];
+    const V8l offset = at - low;
+    const __m512i after = reinterpret_cast<__m512i>(offset + 1);
+    // Unsigned, so that a lane before the first lane's place (below 0) fails it too.
+    const __mmask8 near =
+        _mm512_cmplt_epu64_mask(reinterpret_cast<__m512i>(offset), _mm512_set1_epi64(15));
+    if (__builtin_expect(near == 0xFF, 1)) {
+        const __m512d first = _mm512_loadu_pd(noise + low);
+        const __m512d second = _mm512_loadu_pd(noise + low + 8);
+        a = reinterpret_cast<V8d>(
+            _mm512_permutex2var_pd(first, reinterpret_cast<__m512i>(offset), second));
+        b = reinterpret_cast<V8d>(_mm512_permutex2var_pd(first, after, second));
+        return;
+    }
+    const __m512d none = _mm512_setzero_pd();
+    a = reinterpret_cast<V8d>(
+        _mm512_mask_i64gather_pd(none, 0xFF, reinterpret_cast<__m512i>(at), noise, 8));
+    b = reinterpret_cast<V8d>(_mm512_mask_i64gather_pd(none, 0xFF, after, noise + low, 8));
+}
+
+// N at m − delay for each lane: the whole part by truncation, one less where that passed
+// the value (below 0), then the straight line between the two samples around it. `noise`
+// holds N from index `first` on.
+template <typename V>
+__attribute__((always_inline)) inline void ears(const double* noise, std::int64_t first,
+                                                const V& at, V& out) {
     using Int = typename Lanes<V>::Mask;
     Int i = __builtin_convertvector(at, Int);
     V whole = __builtin_convertvector(i, V);
@@ -42,22 +81,22 @@ __attribute__((always_inline)) inline void ears(const double* ring, const V& at,
     whole = __builtin_convertvector(i, V);
     V a;
     V b;
-    for (int l = 0; l < Lanes<V>::kCount; ++l) {
-        a[l] = ring[i[l] & kMask];
-        b[l] = ring[(i[l] + 1) & kMask];
-    }
+    neighbours(noise, i - first, a, b);
     out = a + (b - a) * (at - whole);
 }
 
+// The longest delay the ears take, in samples.
+constexpr double kMost = SpinRun::kHistory - SpinRun::kMaxBlock - 2;
+
 // Every lane computes what the scalar definition says, operation for operation, so any
-// width gives the same values. Whole vectors only: the caller's arrays hold kMaxBlock.
+// width gives the same values. Whole vectors only: the caller's arrays hold kMaxBlock + 8.
 template <typename V>
-__attribute__((always_inline)) inline void spinBody(const double* ring, std::int64_t base,
-                                                    double perMicro, const double* phase,
+__attribute__((always_inline)) inline void spinBody(const SpinWindow& window, const double* phase,
                                                     const double* width, int count, double* left,
                                                     double* right) {
     constexpr int L = Lanes<V>::kCount;
-    constexpr double most = SpinRun::kHistory - SpinRun::kMaxBlock - 2;
+    const double* noise = window.noise.data();
+    const double perMicro = window.perMicro;
     for (int i = 0; i < count; i += L) {
         V p;
         V w;
@@ -66,40 +105,38 @@ __attribute__((always_inline)) inline void spinBody(const double* ring, std::int
         V s;
         tone::PolySine(p, s);
         const V tau = w * s;
-        const V m = static_cast<double>(base + i) + Lanes<V>::kIota;
+        const V m = static_cast<double>(window.base + i) + Lanes<V>::kIota;
         V dl = (w + tau) * perMicro;
         V dr = (w - tau) * perMicro;
-        dl = dl < most ? dl : most;
-        dr = dr < most ? dr : most;
+        dl = dl < kMost ? dl : kMost;
+        dr = dr < kMost ? dr : kMost;
         V l;
         V r;
-        ears(ring, m - dl, l);
-        ears(ring, m - dr, r);
+        ears(noise, window.first, m - dl, l);
+        ears(noise, window.first, m - dr, r);
         __builtin_memcpy(left + i, &l, sizeof l);
         __builtin_memcpy(right + i, &r, sizeof r);
     }
 }
 
-using SpinFn = void (*)(const double*, std::int64_t, double, const double*, const double*, int,
-                        double*, double*);
+using SpinFn = void (*)(const SpinWindow&, const double*, const double*, int, double*, double*);
 
-void spinBaseline(const double* ring, std::int64_t base, double perMicro, const double* phase,
-                  const double* width, int count, double* left, double* right) {
-    spinBody<V4d>(ring, base, perMicro, phase, width, count, left, right);
+void spinBaseline(const SpinWindow& window, const double* phase, const double* width, int count,
+                  double* left, double* right) {
+    spinBody<V4d>(window, phase, width, count, left, right);
 }
 
-__attribute__((target("avx2"))) void spinAvx2(const double* ring, std::int64_t base,
-                                              double perMicro, const double* phase,
+__attribute__((target("avx2"))) void spinAvx2(const SpinWindow& window, const double* phase,
                                               const double* width, int count, double* left,
                                               double* right) {
-    spinBody<V4d>(ring, base, perMicro, phase, width, count, left, right);
+    spinBody<V4d>(window, phase, width, count, left, right);
 }
 
-__attribute__((target("avx512f,avx512dq"))) void spinAvx512(const double* ring, std::int64_t base,
-                                                            double perMicro, const double* phase,
+__attribute__((target("avx512f,avx512dq"))) void spinAvx512(const SpinWindow& window,
+                                                            const double* phase,
                                                             const double* width, int count,
                                                             double* left, double* right) {
-    spinBody<V8d>(ring, base, perMicro, phase, width, count, left, right);
+    spinBody<V8d>(window, phase, width, count, left, right);
 }
 
 SpinFn pickSpin() {
@@ -115,10 +152,43 @@ SpinFn pickSpin() {
 
 }  // namespace
 
+void SpinRun::Take(int count, double widest, SpinWindow& window) {
+    window.base = m_count;
+    window.perMicro = m_perMicro;
+    makeNoise(count);
+    // A delay is at most 2 × widest × perMicro samples (|sin| is 1 within 1e-11, and each
+    // rounding moves it by a part in 2^53), and at most kMost; the straight line reads the
+    // sample before its whole part and the one after. The lanes past `count` (up to 8 more)
+    // read there too, from the place their zero phase and width give them; and a vector's
+    // loads may read 16 samples on from its first lane's place.
+    const double delay =
+        std::min(kMost, std::ceil(2.0 * std::fabs(widest) * m_perMicro * 1.000001));
+    const std::int64_t reach = static_cast<std::int64_t>(delay) + 3;
+    window.first = window.base - reach;
+    const std::int64_t end = window.base + count + 8 + reach + 16;
+    window.noise.resize(static_cast<std::size_t>(end - window.first));
+    // A stretch at a time, up to where the ring wraps.
+    for (std::int64_t j = window.first; j < end;) {
+        const std::int64_t at = j & kMask;
+        const std::int64_t n = std::min(end - j, kHistory - at);
+        std::copy_n(m_ring.begin() + at, n, window.noise.begin() + (j - window.first));
+        j += n;
+    }
+}
+
+void SpinEars(const SpinWindow& window, const double* phase, const double* width, int count,
+              double* left, double* right) {
+    static const SpinFn spin = pickSpin();
+    spin(window, phase, width, count, left, right);
+}
+
 void SpinRun::Block(const double* phase, const double* width, int count, double* left,
                     double* right) {
-    const std::int64_t base = m_count;
-    makeNoise(count);
+    double widest = 0.0;
+    for (int i = 0; i < count; ++i) {
+        widest = std::max(widest, std::fabs(width[i]));
+    }
+    Take(count, widest, m_window);
     // Whole vectors of 8: the lanes past `count` read and write the arrays' spare room.
     alignas(64) double p[kMaxBlock + 8] = {};
     alignas(64) double w[kMaxBlock + 8] = {};
@@ -126,8 +196,7 @@ void SpinRun::Block(const double* phase, const double* width, int count, double*
     alignas(64) double r[kMaxBlock + 8];
     std::copy(phase, phase + count, p);
     std::copy(width, width + count, w);
-    static const SpinFn spin = pickSpin();
-    spin(m_ring.data(), base, m_perMicro, p, w, count, l, r);
+    SpinEars(m_window, p, w, count, l, r);
     std::copy(l, l + count, left);
     std::copy(r, r + count, right);
 }

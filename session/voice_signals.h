@@ -20,6 +20,23 @@
 
 namespace session {
 
+// What a spin's ears over a block need once its noise is made, so that they can be worked
+// out apart from the run (on another thread, after the run has moved on): the noise around
+// the block, as the run's ring held it.
+struct SpinWindow {
+    std::int64_t base = 0;   // the index of the block's first sample of noise
+    std::int64_t first = 0;  // the index of noise[0]
+    std::vector<double> noise;
+    double perMicro = 0.0;  // samples a microsecond
+};
+
+// The ears of `count` samples (at most SpinRun::kMaxBlock) for spin phases `phase` and
+// widths `width` (µs), from the window their block's noise was taken into. `left` may be
+// `phase`. They go eight at a time: each array holds `count` rounded up to a multiple of 8,
+// and the phases and widths past `count` are finite (their ears are made and left unread).
+void SpinEars(const SpinWindow& window, const double* phase, const double* width, int count,
+              double* left, double* right);
+
 class SpinRun {
   public:
     // The longest delay: 2 × 10000 µs at 192000 Hz is 3840 samples. The ring holds those
@@ -34,6 +51,10 @@ class SpinRun {
     // `width` (µs). `left` may be `phase`.
     void Block(const double* phase, const double* width, int count, double* left, double* right);
 
+    // Makes the next `count` samples' noise (at most kMaxBlock) and keeps in `window` what
+    // their ears can reach with widths up to `widest` µs in size, for SpinEars.
+    void Take(int count, double widest, SpinWindow& window);
+
     // As Block, without the ears.
     void Skip(std::int64_t count);
 
@@ -47,6 +68,7 @@ class SpinRun {
     double m_perMicro = 0.0;     // samples a microsecond
     std::vector<double> m_ring;  // N(m) at m mod kHistory; zeros where nothing was made yet
     std::int64_t m_count = 0;    // samples of N made so far
+    SpinWindow m_window;         // Block's
 };
 
 class BellRing {

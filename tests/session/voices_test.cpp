@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "session/mix_file.h"
+#include "session/noise.h"
 #include "session/synth.h"
 
 namespace {
@@ -75,6 +76,39 @@ TEST(Voices, ASpinDelaysOneEarByUpToTwiceItsWidthTurningAtItsRate) {
     EXPECT_NEAR(lagOf(s, 24000 - 1024), -96, 2);
     EXPECT_NEAR(lagOf(s, 48000 - 1024), 0, 2);
     EXPECT_NEAR(lagOf(s, 72000 - 1024), 96, 2);
+}
+
+// A white spin's ears sample by sample: the noise at m − d in each ear, on the straight line
+// between its samples, 0 before the voice began. The delays move slowly; fast (2.5 samples a
+// sample, so that eight frames' delays lie far apart); and the other way round.
+TEST(Voices, ASpinsEarsAreItsNoiseAtTheirDelaysOnTheStraightLine) {
+    const struct {
+        int rate;
+        double width;  // µs
+        double turns;  // a second
+    } cases[] = {{44100, 300, 4}, {8000, 10000, 40}, {48000, 2000, -7}};
+    constexpr int kFrames = 6000;
+    const std::uint64_t key = NoiseKey(5, 3);  // render's seed, the track's id
+    const auto noise = [&](double at) {
+        const double i = std::floor(at);
+        const auto n = [&](double j) {
+            return j < 0 ? 0.0 : WhiteValue(key, static_cast<std::uint64_t>(j));
+        };
+        return n(i) + (n(i + 1) - n(i)) * (at - i);
+    };
+    for (const auto& c : cases) {
+        const VoiceState spin{c.width, c.turns, 0, 0.5};
+        const Samples s =
+            render(single(c.rate, kFrames, {3, VoiceKind::WhiteSpin, spin, spin}), kFrames);
+        const double perMicro = c.rate * 1e-6;
+        for (int m = 0; m < kFrames; ++m) {
+            const double tau = c.width * std::sin(2 * M_PI * c.turns * m / c.rate);
+            ASSERT_NEAR(s[2 * m], 0.5 * noise(m - (c.width + tau) * perMicro) * 32767, 1.0)
+                << c.width << " µs at " << c.rate << " Hz, frame " << m;
+            ASSERT_NEAR(s[2 * m + 1], 0.5 * noise(m - (c.width - tau) * perMicro) * 32767, 1.0)
+                << c.width << " µs at " << c.rate << " Hz, frame " << m;
+        }
+    }
 }
 
 TEST(Voices, AMixFilePlaysAtItsLevelInBothChannelsAndLoops) {
