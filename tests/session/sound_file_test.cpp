@@ -5,6 +5,7 @@
 #include <sndfile.h>
 
 #include <QTemporaryDir>
+#include <atomic>
 #include <cerrno>
 #include <filesystem>
 #include <tuple>
@@ -144,6 +145,24 @@ TEST_F(SoundFiles, AFailedWriteLeavesAValidShorterFileThatSaysSo) {
     ASSERT_GT(flac.samples.size(), 20000u);
     ASSERT_LT(flac.samples.size(), made.size());
     EXPECT_TRUE(std::equal(flac.samples.begin(), flac.samples.end(), made.begin()));
+}
+
+// A cancelled render (the window's Cancel) leaves no file, from before the first write or
+// after progress has been reported; one left alone is complete.
+TEST_F(SoundFiles, ACancelledRenderRemovesItsFile) {
+    const Timeline t = voices();
+    for (const int cancelAfter : {0, 1, -1}) {
+        SCOPED_TRACE(cancelAfter);
+        std::atomic<bool> cancel{cancelAfter == 0};
+        FileRenderJob job{path("c.wav"), FileFormat::Wav, 16, 7, 10 * 66150, {}};
+        int reports = 0;
+        job.progress = [&](std::int64_t) { cancel = cancel || ++reports == cancelAfter; };
+        job.cancel = &cancel;
+        const FileRenderResult r = WriteSoundFile(t, job);
+        EXPECT_EQ(r.status, cancelAfter < 0 ? FileRenderResult::Status::Complete
+                                            : FileRenderResult::Status::Cancelled);
+        EXPECT_EQ(std::filesystem::exists(path("c.wav")), cancelAfter < 0);
+    }
 }
 
 }  // namespace
