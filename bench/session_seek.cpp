@@ -5,13 +5,18 @@
 // take, then the median and worst time of 50 seeks to positions spread over it, in a
 // shuffled order. A player needs each seek well under 50 ms. Then checks that the frames
 // after each seek are those of a synthesis that moved on to it without checkpoints.
+// Then the player's way: the session plays (a block of a tenth of a second every tenth of
+// a second) while its helper thread makes the checkpoints ahead; a seek to the last minute
+// is timed one, two, four and eight seconds in, and the same 50 seeks once the helper is done.
 // Usage: bench_session_seek
 #include <algorithm>
 #include <cstdio>
 #include <random>
+#include <thread>
 #include <vector>
 
 #include "bench/run_program.h"
+#include "player/checkpoint_maker.h"
 #include "session/reader.h"
 #include "session/synth.h"
 #include "session/timeline.h"
@@ -30,6 +35,70 @@ constexpr const char* kSession =
 
 constexpr int kSeeks = 50;
 constexpr int kFrames = 4096;  // rendered after each seek, to compare
+constexpr int kBlock = 4410;   // the player's block
+
+// Seeks to each of `at` in turn, rendering kFrames after each into `got`.
+bench::Times seekEach(session::Synth& synth, const std::vector<std::int64_t>& at,
+                      std::vector<std::vector<std::int16_t>>& got) {
+    bench::Times seeks;
+    for (std::size_t i = 0; i < at.size(); ++i) {
+        const auto start = bench::Clock::now();
+        synth.Seek(at[i]);
+        seeks.runs.push_back(bench::SecondsSince(start));
+        got[i].resize(2 * kFrames);
+        synth.Render(got[i].data(), kFrames);
+    }
+    return seeks;
+}
+
+double worst(const bench::Times& t) {
+    return *std::max_element(t.runs.begin(), t.runs.end());
+}
+
+// Plays the item in real time from the start while a helper makes its checkpoints, and
+// seeks to its last minute at `probes` seconds in (and back); then seeks to each of `at`.
+bool playWithHelper(const std::shared_ptr<const player::PlayItem>& item,
+                    const std::vector<std::int64_t>& at,
+                    const std::vector<std::vector<std::int16_t>>& want) {
+    const std::int64_t end = item->timeline.end;
+    session::Synth playing(item->timeline, item->seed, session::kPcm16);
+    std::vector<std::int16_t> block(2 * kBlock);
+    const auto start = bench::Clock::now();
+    player::CheckpointMaker maker(item);
+    double done = 0.0;
+    int blocks = 0;
+    std::printf("with the checkpoints made ahead while it plays:\n");
+    for (const double probe : {1.0, 2.0, 4.0, 8.0, 1e9}) {
+        while (bench::SecondsSince(start) < probe && !maker.Done()) {
+            std::this_thread::sleep_until(start + blocks * std::chrono::milliseconds(100));
+            playing.Render(block.data(), kBlock);
+            maker.HandTo(playing);
+            ++blocks;
+        }
+        if (maker.Done() && done == 0.0) {
+            done = bench::SecondsSince(start);
+        }
+        if (probe > 100) {
+            break;
+        }
+        const std::int64_t back = playing.Position();
+        const double in = bench::SecondsSince(start);
+        const auto seekStart = bench::Clock::now();
+        playing.Seek(end - 60 * 44100);
+        const double took = bench::SecondsSince(seekStart);
+        playing.Seek(back);
+        std::printf("  %.1f s in: a seek to the last minute takes %.1f ms\n", in, 1e3 * took);
+    }
+    maker.HandTo(playing);
+    const session::Synth::CheckpointUse use = playing.Checkpoints();
+    std::printf("  all made in %.1f s of play: %zu, every %lld frames, %.1f MiB\n", done, use.count,
+                static_cast<long long>(use.spacing), use.bytes / 1048576.0);
+    std::vector<std::vector<std::int16_t>> got(at.size());
+    const bench::Times seeks = seekEach(playing, at, got);
+    std::printf("  then %zu seeks: median %.2f ms, worst %.2f ms\n", at.size(),
+                1e3 * seeks.median(), 1e3 * worst(seeks));
+    return got == want;
+}
 
 }  // namespace
 
@@ -56,14 +125,8 @@ int main() {
     }
     std::shuffle(at.begin(), at.end(), random);
 
-    bench::Times seeks;
-    std::vector<std::vector<std::int16_t>> got(kSeeks, std::vector<std::int16_t>(2 * kFrames));
-    for (int i = 0; i < kSeeks; ++i) {
-        start = bench::Clock::now();
-        synth.Seek(at[i]);
-        seeks.runs.push_back(bench::SecondsSince(start));
-        synth.Render(got[i].data(), kFrames);
-    }
+    std::vector<std::vector<std::int16_t>> got(kSeeks);
+    const bench::Times seeks = seekEach(synth, at, got);
 
     // One synthesis moving on from the start, without ever going back, to each in turn.
     std::vector<int> order(kSeeks);
@@ -80,13 +143,19 @@ int main() {
         exact = exact && want == got[i];
     }
 
-    const double worst = *std::max_element(seeks.runs.begin(), seeks.runs.end());
     std::printf("ten hours, six voices (one spin), 44.1 kHz, %d seeks:\n", kSeeks);
     std::printf("  checkpoints: %zu, every %lld frames (%.1f s), %.1f MiB, made in %.2f s\n",
                 use.count, static_cast<long long>(use.spacing), use.spacing / 44100.0,
                 use.bytes / 1048576.0, build);
-    std::printf("  seek: median %.2f ms, worst %.2f ms\n", 1e3 * seeks.median(), 1e3 * worst);
+    std::printf("  seek: median %.2f ms, worst %.2f ms\n", 1e3 * seeks.median(),
+                1e3 * worst(seeks));
     std::printf("  samples: %s\n", exact ? "those of moving on from the start after every seek"
                                          : "DIFFERENT from moving on from the start");
-    return exact ? 0 : 1;
+
+    auto item = std::make_shared<player::PlayItem>();
+    item->session = *read.session;
+    item->timeline = timeline;
+    const bool same = playWithHelper(item, at, got);
+    std::printf("  samples: %s\n", same ? "the same as above" : "DIFFERENT from above");
+    return exact && same ? 0 : 1;
 }

@@ -19,6 +19,7 @@ void Transport::setEnd() {
 }
 
 int Transport::Fill(std::int16_t* frames, int count) {
+    m_sound->Collect();
     int done = 0;
     while (done < count && !m_paused && !m_ended) {
         if (silent()) {
@@ -94,7 +95,7 @@ bool Transport::atSilence() {
         return false;
     }
     if (m_seekTo) {
-        m_sound->Synth().Seek(*m_seekTo);
+        m_sound->Seek(*m_seekTo);
         m_seekTo.reset();
     }
     if (m_pauseAsked) {
@@ -133,7 +134,7 @@ void Transport::Seek(std::int64_t frame) {
     }
     frame = std::max<std::int64_t>(frame, 0);
     if (m_paused) {
-        m_sound->Synth().Seek(frame);
+        m_sound->Seek(frame);
         return;
     }
     m_seekTo = frame;
@@ -204,7 +205,7 @@ void Transport::Rewind(std::int64_t frame) {
         m_sound = std::make_unique<ItemSound>(std::move(m_nextItem), frame);
         setEnd();
     }
-    m_sound->Synth().Seek(frame);
+    m_sound->Seek(frame);
     m_level = GainRamp(0.0);
     m_ended = frame >= m_end;
 }

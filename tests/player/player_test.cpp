@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <functional>
+#include <thread>
 
 #include "platform/testing/virtual_wave_device.h"
+#include "player/checkpoint_maker.h"
 #include "player/session_player.h"
 #include "session/reader.h"
 #include "tests/support/pump.h"
@@ -216,6 +219,34 @@ TEST_F(Player, ALostDeviceIsWaitedForAndPlayGoesOnFromWhereItStopped) {
         EXPECT_TRUE(got[1] == Expect().take(ra, 0, stopped).frames);
         EXPECT_TRUE(got[2] ==
                     Expect().ramp(ra, stopped, kRamp, 0, 1).take(ra, stopped + kRamp, end).frames);
+    }
+}
+
+// The helper walks the whole timeline on its own thread and hands over every checkpoint it
+// passes (one at each multiple of the spacing before the end), and a synthesis seeking from
+// them makes the render's frames: inside the pink noise and the binaural voice, and on a
+// checkpoint itself.
+TEST(CheckpointMaker, HandsOverEveryCheckpointOfTheTimeline) {
+    constexpr std::int64_t c = session::Synth::kCheckpointSpacing;
+    const Item item = load("-SE\na: pink/20 200+10/30\n0:00:00 a\n0:02:00 a\n");
+    const std::int64_t end = item->timeline.end;
+    ASSERT_EQ(end, 120 * 44100);
+    CheckpointMaker maker(item);
+    for (int i = 0; i < 60000 && !maker.Done(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_TRUE(maker.Done());
+    session::Synth synth(item->timeline, 0, session::kPcm16);
+    maker.HandTo(synth);
+    EXPECT_EQ(synth.Checkpoints().count, static_cast<std::size_t>((end - 1) / c));
+    for (const std::int64_t at : {4 * c + 3, 2 * c, c + 777}) {
+        Samples got(2 * 1000), want(2 * 1000);
+        synth.Seek(at);
+        synth.Render(got.data(), 1000);
+        session::Synth straight(item->timeline, 0, session::kPcm16);
+        straight.Seek(at);
+        straight.Render(want.data(), 1000);
+        EXPECT_EQ(got, want) << "at " << at;
     }
 }
 
