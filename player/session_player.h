@@ -10,6 +10,7 @@
 
 #include <QTimer>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -62,8 +63,11 @@ class SessionPlayer : public plat::CWnd {
   private:
     // Opens the device and prepares the blocks; false when it cannot be opened.
     bool open();
-    // The device went away: keep the position it played, let it go, and try again.
-    void lost();
+    // The device went away after playing `played` frames of this opening: keep the
+    // timeline's frame it had reached, let it go, and try again.
+    void lost(std::uint64_t played);
+    // The timeline's frame that the opening's frame `played` held, from the marks.
+    std::int64_t heardUpTo(std::uint64_t played) const;
     void retry();
     // Fills block `i` with what comes next and queues it; false when nothing comes now.
     bool queue(int i);
@@ -86,6 +90,17 @@ class SessionPlayer : public plat::CWnd {
     plat::WAVEHDR m_headers[3] = {};
     std::int64_t m_blockEnd[3] = {};  // the timeline's frame after each queued block
     bool m_held[3] = {};              // the device holds the block
+    // The blocks queued lately, so that a device that goes away with some of them unheard
+    // is known to have stopped within one: where each ends among the frames of the opening
+    // and on the timeline, and how many frames before that end run on the timeline without
+    // a jump. Enough of them for the device's own buffer (0.2 s) and the three queued.
+    struct Mark {
+        std::uint64_t deviceEnd;
+        std::int64_t timelineEnd;
+        std::int64_t run;
+    };
+    std::deque<Mark> m_marks;
+    std::uint64_t m_queued = 0;  // frames queued since the device opened
     QTimer m_retry;
 };
 

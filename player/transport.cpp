@@ -44,6 +44,7 @@ int Transport::Fill(std::int16_t* frames, int count) {
         }
         render(frames + 2 * static_cast<std::ptrdiff_t>(done), chunk);
         done += chunk;
+        m_run += chunk;
         if (m_incoming && m_crossfade.Settled()) {
             m_sound = std::move(m_incoming);
             if (m_nextItem) {
@@ -97,6 +98,7 @@ bool Transport::atSilence() {
     if (m_seekTo) {
         m_sound->Seek(*m_seekTo);
         m_seekTo.reset();
+        m_run = 0;
     }
     if (m_pauseAsked) {
         m_paused = true;
@@ -135,6 +137,7 @@ void Transport::Seek(std::int64_t frame) {
     frame = std::max<std::int64_t>(frame, 0);
     if (m_paused) {
         m_sound->Seek(frame);
+        m_run = 0;
         return;
     }
     m_seekTo = frame;
@@ -206,6 +209,7 @@ void Transport::Rewind(std::int64_t frame) {
         setEnd();
     }
     m_sound->Seek(frame);
+    m_run = 0;
     m_level = GainRamp(0.0);
     m_ended = frame >= m_end;
 }

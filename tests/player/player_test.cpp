@@ -174,32 +174,46 @@ TEST_F(Player, EveryChangeRampsAndTheFramesAroundItAreTheRendersOwn) {
     }
 }
 
-// The device goes away after `played` blocks and comes back (or the player is stopped): the
-// second opening gets the render from where the first stopped, ramped up over 10 ms.
+// The device goes away after `played` blocks, some frames of them still unplayed in its
+// buffer, and comes back (or the player is stopped): the second opening gets the render from
+// the first frame never played, ramped up over 10 ms. When that frame lies in the ramp down
+// to a seek, play goes on from the seek's target.
 TEST_F(Player, ALostDeviceIsWaitedForAndPlayGoesOnFromWhereItStopped) {
     const std::int64_t end = a->timeline.end;
+    const int seekBlock = 4410 - kRamp;  // of the fourth block, the frames after the seek
     struct Row {
         const char* what;
-        std::size_t played;  // blocks the device had played when it went away
-        bool stop;
+        int played;         // blocks the device had finished when it went away
+        int buffered;       // frames of them it still held
+        std::int64_t seek;  // asked for while the first three blocks are queued, or -1
+        std::int64_t stopped;
+        bool stop = false;
     } rows[] = {
-        {"lost in the first block", 0, false},
-        {"lost after two blocks", 2, false},
-        {"lost at the crossfade", 10, false},
-        {"stopped while waiting", 2, true},
+        {"lost in the first block", 0, 0, -1, 0},
+        {"lost after two blocks", 2, 0, -1, 2 * 4410},
+        {"a third of a block unplayed", 2, 1470, -1, 2 * 4410 - 1470},
+        {"lost at the crossfade", 10, 0, -1, 44100},
+        {"unplayed from after a seek", 4, 2000, 8000, 8000 + seekBlock - 2000},
+        {"unplayed from the ramp down to a seek", 4, seekBlock + 100, 8000, 8000},
+        {"stopped while waiting", 2, 0, -1, 2 * 4410, true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         states.clear();
         dev = plat::VirtualWaveDevice::Install(plat::VirtualWaveDevice::Pace::Manual);
+        dev->SetBuffered(static_cast<std::uint64_t>(row.buffered));
         SessionPlayer p(a, [&](const PlayerState& s) { states.push_back(s); });
         ASSERT_TRUE(p.Play(0));
+        ASSERT_TRUE(testsupport::PumpUntil([&] { return !dev->Blocks().empty(); }));
+        if (row.seek >= 0) {
+            p.Seek(row.seek);
+        }
         dev->Release(row.played);
-        ASSERT_TRUE(testsupport::PumpUntil([&] { return dev->Blocks().size() > row.played; }));
+        ASSERT_TRUE(testsupport::PumpUntil(
+            [&] { return dev->Blocks().size() > static_cast<std::size_t>(row.played); }));
         dev->SetLost(true);
         ASSERT_TRUE(testsupport::PumpUntil([&] { return p.State().waiting; }));
-        const auto stopped = static_cast<std::int64_t>(row.played) * 4410;
-        EXPECT_EQ(p.State().position, stopped);
+        EXPECT_EQ(p.State().position, row.stopped);
         if (row.stop) {
             p.Stop();  // ends there and then, with no device to wait for
             EXPECT_TRUE(states.back().ended && !states.back().waiting && dev->Opens() == 1);
@@ -207,18 +221,20 @@ TEST_F(Player, ALostDeviceIsWaitedForAndPlayGoesOnFromWhereItStopped) {
         }
         testsupport::PumpFor(std::chrono::milliseconds(600));  // a retry or two fails
         dev->SetLost(false);
+        dev->SetBuffered(0);
         dev->Release(1 << 20);
         ASSERT_TRUE(testsupport::PumpUntil([&] { return states.back().ended; }));
         EXPECT_TRUE(states.back().position == end && dev->Opens() == 2);
-        Samples got[3];  // by opening
+        Samples got;
         for (const auto& block : dev->Blocks()) {
             const auto* s = reinterpret_cast<const std::int16_t*>(block.bytes.data());
-            got[block.opening].insert(got[block.opening].end(), s, s + block.bytes.size() / 2);
+            if (block.opening == 2) {
+                got.insert(got.end(), s, s + block.bytes.size() / 2);
+            }
         }
-        got[1].resize(2 * static_cast<std::size_t>(stopped));
-        EXPECT_TRUE(got[1] == Expect().take(ra, 0, stopped).frames);
-        EXPECT_TRUE(got[2] ==
-                    Expect().ramp(ra, stopped, kRamp, 0, 1).take(ra, stopped + kRamp, end).frames);
+        EXPECT_TRUE(
+            got ==
+            Expect().ramp(ra, row.stopped, kRamp, 0, 1).take(ra, row.stopped + kRamp, end).frames);
     }
 }
 
