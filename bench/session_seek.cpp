@@ -6,8 +6,9 @@
 // shuffled order. A player needs each seek well under 50 ms. Then checks that the frames
 // after each seek are those of a synthesis that moved on to it without checkpoints.
 // Then the player's way: the session plays (a block of a tenth of a second every tenth of
-// a second) while its helper thread makes the checkpoints ahead; a seek to the last minute
-// is timed one, two, four and eight seconds in, and the same 50 seeks once the helper is done.
+// a second) while its helper thread makes the checkpoints ahead; one, two, four and eight
+// seconds in, how far it has got and a seek to there, then the same 50 seeks once it is done.
+// A seek further than the helper has got waits for it to get there.
 // Usage: bench_session_seek
 #include <algorithm>
 #include <cstdio>
@@ -16,7 +17,7 @@
 #include <vector>
 
 #include "bench/run_program.h"
-#include "player/checkpoint_maker.h"
+#include "player/play_item.h"
 #include "session/reader.h"
 #include "session/synth.h"
 #include "session/timeline.h"
@@ -55,41 +56,41 @@ double worst(const bench::Times& t) {
     return *std::max_element(t.runs.begin(), t.runs.end());
 }
 
-// Plays the item in real time from the start while a helper makes its checkpoints, and
-// seeks to its last minute at `probes` seconds in (and back); then seeks to each of `at`.
+// Plays the item in real time from the start while a helper makes its checkpoints, seeking
+// as far as it has got now and then (and back); then seeks to each of `at`.
 bool playWithHelper(const std::shared_ptr<const player::PlayItem>& item,
                     const std::vector<std::int64_t>& at,
                     const std::vector<std::vector<std::int16_t>>& want) {
-    const std::int64_t end = item->timeline.end;
-    session::Synth playing(item->timeline, item->seed, session::kPcm16);
     std::vector<std::int16_t> block(2 * kBlock);
     const auto start = bench::Clock::now();
-    player::CheckpointMaker maker(item);
+    player::ItemSound sound(item, 0);  // starts the helper, as the player does
+    session::Synth& playing = sound.Synth();
     double done = 0.0;
     int blocks = 0;
     std::printf("with the checkpoints made ahead while it plays:\n");
     for (const double probe : {1.0, 2.0, 4.0, 8.0, 1e9}) {
-        while (bench::SecondsSince(start) < probe && !maker.Done()) {
+        while (bench::SecondsSince(start) < probe &&
+               sound.CheckpointsMadeTo() != session::kEndless) {
             std::this_thread::sleep_until(start + blocks * std::chrono::milliseconds(100));
             playing.Render(block.data(), kBlock);
-            maker.HandTo(playing);
+            sound.Collect();
             ++blocks;
         }
-        if (maker.Done() && done == 0.0) {
+        const std::int64_t madeTo = sound.CheckpointsMadeTo();
+        if (madeTo == session::kEndless) {
             done = bench::SecondsSince(start);
-        }
-        if (probe > 100) {
             break;
         }
+        // A seek to a frame the helper has passed, as far from the start as can be.
         const std::int64_t back = playing.Position();
-        const double in = bench::SecondsSince(start);
         const auto seekStart = bench::Clock::now();
-        playing.Seek(end - 60 * 44100);
+        sound.Seek(std::max<std::int64_t>(madeTo - 1, 0));
         const double took = bench::SecondsSince(seekStart);
-        playing.Seek(back);
-        std::printf("  %.1f s in: a seek to the last minute takes %.1f ms\n", in, 1e3 * took);
+        sound.Seek(back);
+        std::printf("  %.0f s in: made up to %.2f h; a seek there takes %.1f ms\n", probe,
+                    madeTo / 44100.0 / 3600, 1e3 * took);
     }
-    maker.HandTo(playing);
+    sound.Collect();
     const session::Synth::CheckpointUse use = playing.Checkpoints();
     std::printf("  all made in %.1f s of play: %zu, every %lld frames, %.1f MiB\n", done, use.count,
                 static_cast<long long>(use.spacing), use.bytes / 1048576.0);

@@ -49,6 +49,16 @@ void CheckpointMaker::HandTo(session::Synth& synth) {
     }
 }
 
+std::int64_t CheckpointMaker::Reached() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_reached;
+}
+
+void CheckpointMaker::WaitFor(std::int64_t frame) {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_moved.wait(lock, [&] { return m_reached >= frame || m_done.load(); });
+}
+
 void CheckpointMaker::run() {
     // Without the mix file: it plays no part in a checkpoint, and seeking never reads it.
     session::Synth synth(m_item->timeline, m_item->seed, session::kPcm16);
@@ -56,15 +66,23 @@ void CheckpointMaker::run() {
     for (std::int64_t at = kStep; !m_quit.load(); at = std::min(at + kStep, end)) {
         synth.Seek(at);
         session::CheckpointBatch batch = synth.TakeCheckpoints();
-        if (batch.Size() > 0) {
+        {
             std::lock_guard<std::mutex> lock(m_mutex);
-            m_made.push_back(std::move(batch));
+            if (batch.Size() > 0) {
+                m_made.push_back(std::move(batch));
+            }
+            m_reached = at;
         }
+        m_moved.notify_all();
         if (at >= end) {
             break;
         }
     }
-    m_done.store(true);
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_done.store(true);
+    }
+    m_moved.notify_all();
 }
 
 }  // namespace player

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -33,13 +34,19 @@ class CheckpointMaker {
 
     // True once the helper has walked the whole timeline (or was stopped).
     bool Done() const { return m_done.load(); }
+    // The frame its walk has reached: every checkpoint before it has been made.
+    std::int64_t Reached() const;
+    // Waits until the walk has reached `frame`, or is done.
+    void WaitFor(std::int64_t frame);
 
   private:
     void run();
 
     const std::shared_ptr<const PlayItem> m_item;
-    std::mutex m_mutex;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_moved;
     std::vector<session::CheckpointBatch> m_made;  // guarded by m_mutex
+    std::int64_t m_reached = 0;                    // guarded by m_mutex
     std::atomic<bool> m_quit{false};
     std::atomic<bool> m_done{false};
     std::thread m_thread;

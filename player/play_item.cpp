@@ -20,8 +20,19 @@ void ItemSound::Collect() {
     m_maker->HandTo(m_synth);
 }
 
+std::int64_t ItemSound::CheckpointsMadeTo() const {
+    return m_maker->Done() ? session::kEndless : m_maker->Reached();
+}
+
 void ItemSound::Seek(std::int64_t frame) {
     Collect();
+    // Where the helper's walk is ahead of where this synthesis would move on from, it
+    // reaches the checkpoint before the target sooner than moving on here would, and the
+    // same frames are not walked twice at once.
+    if (m_maker->Reached() > m_synth.SeekFrom(frame)) {
+        m_maker->WaitFor(frame - frame % m_synth.Checkpoints().spacing);
+        Collect();
+    }
     m_synth.Seek(frame);
 }
 

@@ -42,7 +42,10 @@ class ItemSound {
     // Takes the checkpoints the helper has made since last asked, so that they count
     // against the synthesis's limit rather than pile up.
     void Collect();
-    // As the synthesis's Seek, with every checkpoint made so far.
+    // The frame up to which the helper has made the checkpoints (kEndless once it is done).
+    std::int64_t CheckpointsMadeTo() const;
+    // As the synthesis's Seek, with every checkpoint made so far; waits for the helper when
+    // it will make the one before `frame` sooner than moving on from further back would.
     void Seek(std::int64_t frame);
 
   private:

@@ -739,11 +739,18 @@ struct Synth::State {
         }
     }
 
-    void seek(std::int64_t frame) {
+    // The checkpoint a seek to `frame` starts from, if it starts from one.
+    auto seekCheckpoint(std::int64_t frame) const {
         const auto after = checkpoints.upper_bound(frame);
-        if (after != checkpoints.begin() &&
-            (frame < position || std::prev(after)->first > position)) {
-            restore(std::prev(after)->first, std::prev(after)->second);
+        return after != checkpoints.begin() &&
+                       (frame < position || std::prev(after)->first > position)
+                   ? std::prev(after)
+                   : checkpoints.end();
+    }
+
+    void seek(std::int64_t frame) {
+        if (const auto c = seekCheckpoint(frame); c != checkpoints.end()) {
+            restore(c->first, c->second);
         } else if (frame < position) {
             restart();
         }
@@ -784,6 +791,12 @@ std::int64_t Synth::Position() const {
 
 void Synth::Seek(std::int64_t frame) {
     m_state->seek(frame);
+}
+
+std::int64_t Synth::SeekFrom(std::int64_t frame) const {
+    const State& s = *m_state;
+    const auto c = s.seekCheckpoint(frame);
+    return c != s.checkpoints.end() ? c->first : frame < s.position ? 0 : s.position;
 }
 
 Synth::CheckpointUse Synth::Checkpoints() const {

@@ -78,6 +78,8 @@ class Synth {
     // holds them to its limit.
     CheckpointBatch TakeCheckpoints();
     void AddCheckpoints(CheckpointBatch batch);
+    // The frame that a Seek to `frame` would move on from: a checkpoint, Position() or 0.
+    std::int64_t SeekFrom(std::int64_t frame) const;
 
     // Writes `count` frames (left, right) from Position() and moves past them. Frames from
     // the timeline's end on are silence. The 16-bit form needs kPcm16, the other any format.
