@@ -17,7 +17,7 @@ SessionPlayer::SessionPlayer(std::shared_ptr<const PlayItem> item,
                              std::function<void(const PlayerState&)> changed)
     : m_item(std::move(item)),
       m_rate(m_item->timeline.rate),
-      m_blockFrames(std::max(1, m_rate / 10)),
+      m_blockFrames(BlockFrames(m_rate)),
       m_changed(std::move(changed)) {
     CreateHidden("session player", 0);
     m_retry.setInterval(500);

@@ -1,14 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Plays a session through the default sound device in blocks of a tenth of a second,
+// Plays a session through the default sound device in blocks of a twentieth of a second,
 // three queued: each block that comes back done is filled with what comes next and queued
 // again, so the program wakes only when the device has taken a block. What the blocks hold
 // is the Transport's (player/transport.h): exactly a render's frames until something is
 // changed, and ramps, never jumps, where something is. A change is heard from the first
-// frame not yet queued, so up to three blocks (0.3 s) after it is asked for.
+// frame not yet queued: after what the device's own buffer holds (0.2 s with ALSA) and up
+// to three blocks more, 0.25 to 0.35 s in all (bench_key_latency). Blocks of a tenth of a
+// second made that 0.4 to 0.5 s; the device's buffer, not the queue, keeps it from running
+// dry while this thread is busy, so the shorter queue costs only twice the wake-ups.
 // Everything here runs on the user-interface thread, device notifications included.
 #pragma once
 
 #include <QTimer>
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -56,6 +60,7 @@ class SessionPlayer : public plat::CWnd {
     void Stop();
 
     PlayerState State() const { return m_state; }
+    static int BlockFrames(int rate) { return std::max(1, rate / 20); }
     const std::shared_ptr<const PlayItem>& Item() const { return m_item; }
 
     plat::LRESULT WindowProc(plat::UINT msg, plat::WPARAM wParam, plat::LPARAM lParam) override;

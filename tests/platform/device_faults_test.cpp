@@ -74,7 +74,7 @@ TEST(DeviceFaults, ASessionWaitsForTheSoundServerAndGoesOnWhereItStopped) {
     ASSERT_TRUE(
         testsupport::PumpUntil([&] { return states.size() > waitedAt + 1; }, milliseconds(10000)));
     EXPECT_TRUE(!states[waitedAt].waiting && states[waitedAt].position == stopped);
-    EXPECT_EQ(states[waitedAt + 1].position, stopped + 4410);
+    EXPECT_EQ(states[waitedAt + 1].position, stopped + player::SessionPlayer::BlockFrames(44100));
 }
 
 }  // namespace

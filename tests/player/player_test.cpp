@@ -25,7 +25,8 @@ constexpr const char* kSession =
     "-SE\na: pink/20 200+10/30\nb: 300@5/20 100-4/30\n"
     "0:00:00 a\n0:00:01 == b\n0:00:02 == b ->\n0:00:03 a\n";
 constexpr const char* kOther = "-SE\nc: 150+4/40 brown/10\n0:00:00 c\n0:00:02 == c\n0:00:04 c\n";
-constexpr std::int64_t kQueued = 3 * 4410;  // the device holds three blocks when a row acts
+const int kBlock = SessionPlayer::BlockFrames(44100);
+const std::int64_t kQueued = 3 * kBlock;  // the device holds three blocks when a row acts
 constexpr int kRamp = 441, kFade = 2205, kStop = 11025;
 
 Item load(const char* text) {
@@ -105,7 +106,7 @@ class Player : public ::testing::Test {
 TEST_F(Player, EveryChangeRampsAndTheFramesAroundItAreTheRendersOwn) {
     const std::int64_t q = kQueued, end = a->timeline.end;
     ASSERT_EQ(end, 3 * 44100);
-    const std::int64_t mid = 44100 - 20000;  // with the crossfade at 0:01 in its first blocks
+    const std::int64_t mid = 44100 - 5000;  // with the crossfade at 0:01 in its first blocks
     struct Row {
         const char* what;
         std::int64_t from;
@@ -180,7 +181,7 @@ TEST_F(Player, EveryChangeRampsAndTheFramesAroundItAreTheRendersOwn) {
 // to a seek, play goes on from the seek's target.
 TEST_F(Player, ALostDeviceIsWaitedForAndPlayGoesOnFromWhereItStopped) {
     const std::int64_t end = a->timeline.end;
-    const int seekBlock = 4410 - kRamp;  // of the fourth block, the frames after the seek
+    const int seekBlock = kBlock - kRamp;  // of the fourth block, the frames after the seek
     struct Row {
         const char* what;
         int played;         // blocks the device had finished when it went away
@@ -190,12 +191,12 @@ TEST_F(Player, ALostDeviceIsWaitedForAndPlayGoesOnFromWhereItStopped) {
         bool stop = false;
     } rows[] = {
         {"lost in the first block", 0, 0, -1, 0},
-        {"lost after two blocks", 2, 0, -1, 2 * 4410},
-        {"a third of a block unplayed", 2, 1470, -1, 2 * 4410 - 1470},
-        {"lost at the crossfade", 10, 0, -1, 44100},
-        {"unplayed from after a seek", 4, 2000, 8000, 8000 + seekBlock - 2000},
+        {"lost after two blocks", 2, 0, -1, 2 * kBlock},
+        {"a third of a block unplayed", 2, kBlock / 3, -1, 2 * kBlock - kBlock / 3},
+        {"lost at the crossfade", 44100 / kBlock, 0, -1, 44100},
+        {"unplayed from after a seek", 4, seekBlock / 2, 8000, 8000 + seekBlock - seekBlock / 2},
         {"unplayed from the ramp down to a seek", 4, seekBlock + 100, 8000, 8000},
-        {"stopped while waiting", 2, 0, -1, 2 * 4410, true},
+        {"stopped while waiting", 2, 0, -1, 2 * kBlock, true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
