@@ -267,4 +267,24 @@ TEST(CheckpointMaker, HandsOverEveryCheckpointOfTheTimeline) {
     }
 }
 
+// A seek beyond where the helper has got, while it is under way, waits for it and then gives
+// the frames of a synthesis that moved on there from the start.
+TEST(CheckpointMaker, ASeekAheadOfTheHelperWaitsForItAndIsExact) {
+    const Item item = load("-SE\na: pink/20 200+10/30\n0:00:00 a\n0:20:00 a\n");
+    const std::int64_t at = item->timeline.end - 1000;
+    ItemSound sound(item, 0);
+    for (int i = 0; i < 60000 && sound.CheckpointsMadeTo() == 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::microseconds(100));
+    }
+    ASSERT_LT(sound.CheckpointsMadeTo(), at) << "the helper was already past the target";
+    Samples got(2 * 1000), want(2 * 1000);
+    sound.Seek(at);
+    sound.Synth().Render(got.data(), 1000);
+    EXPECT_GT(sound.Synth().Checkpoints().count, 20u) << "the helper's, up to the target";
+    session::Synth straight(item->timeline, 0, session::kPcm16);
+    straight.Seek(at);
+    straight.Render(want.data(), 1000);
+    EXPECT_EQ(got, want);
+}
+
 }  // namespace
