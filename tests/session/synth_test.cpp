@@ -311,7 +311,7 @@ TEST(Synth, BlockSizesStartsAndThreadsLeaveTheSamplesAsTheyAre) {
 // kCheckpointSpacing frames as it passes: seeks ahead past several, back, and to either side
 // of one must give the render's samples, with the checkpoints thinned to fit a small limit
 // as well, and with checkpoints made by another synthesis and handed over (its noise and
-// spin runs then read this one's shapes: the first seek starts from the handed second).
+// spin runs then read this one's shapes).
 // The slide runs over three checkpoints, a span starts on the second, and a bell rings over
 // the third.
 TEST(Synth, SeeksFromCheckpointsLeaveTheSamplesAsTheyAre) {
@@ -337,9 +337,13 @@ TEST(Synth, SeeksFromCheckpointsLeaveTheSamplesAsTheyAre) {
             maker.reset();  // nothing of the maker may be read from here on
             ASSERT_EQ(synth.Checkpoints().count, 3u);
         }
-        for (const std::int64_t at :
-             {3 * c - 1, std::int64_t{12345}, c + 1, 2 * c, 2 * c - 1, 3 * c + 1, c, t.end + 1000,
-              c - 1, 2 * c + 1, std::int64_t{0}, 3 * c}) {
+        // Handed: each seek restores a handed checkpoint and moves on one frame from it.
+        const std::vector<std::int64_t> targets =
+            handed ? std::vector<std::int64_t>{3 * c + 1, c + 1, 2 * c + 1}
+                   : std::vector<std::int64_t>{3 * c - 1, 12345,     c + 1, 2 * c,
+                                               2 * c - 1, 3 * c + 1, c,     t.end + 1000,
+                                               c - 1,     2 * c + 1, 0,     3 * c};
+        for (const std::int64_t at : targets) {
             synth.Seek(at);
             const auto frames = static_cast<int>(std::min<std::int64_t>(3000, length - at));
             Samples got(2 * static_cast<std::size_t>(frames));
