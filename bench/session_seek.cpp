@@ -5,13 +5,19 @@
 // take, then the median and worst time of 50 seeks to positions spread over it, in a
 // shuffled order. A player needs each seek well under 50 ms. Then checks that the frames
 // after each seek are those of a synthesis that moved on to it without checkpoints.
+// Then the player's way: the session plays (a block of a tenth of a second every tenth of
+// a second) while its helper thread makes the checkpoints ahead; one, two, four and eight
+// seconds in, how far it has got and a seek to there, then the same 50 seeks once it is done.
+// A seek further than the helper has got waits for it to get there.
 // Usage: bench_session_seek
 #include <algorithm>
 #include <cstdio>
 #include <random>
+#include <thread>
 #include <vector>
 
 #include "bench/run_program.h"
+#include "player/play_item.h"
 #include "session/reader.h"
 #include "session/synth.h"
 #include "session/timeline.h"
@@ -30,6 +36,70 @@ constexpr const char* kSession =
 
 constexpr int kSeeks = 50;
 constexpr int kFrames = 4096;  // rendered after each seek, to compare
+constexpr int kBlock = 4410;   // the player's block
+
+// Seeks to each of `at` in turn, rendering kFrames after each into `got`.
+bench::Times seekEach(session::Synth& synth, const std::vector<std::int64_t>& at,
+                      std::vector<std::vector<std::int16_t>>& got) {
+    bench::Times seeks;
+    for (std::size_t i = 0; i < at.size(); ++i) {
+        const auto start = bench::Clock::now();
+        synth.Seek(at[i]);
+        seeks.runs.push_back(bench::SecondsSince(start));
+        got[i].resize(2 * kFrames);
+        synth.Render(got[i].data(), kFrames);
+    }
+    return seeks;
+}
+
+double worst(const bench::Times& t) {
+    return *std::max_element(t.runs.begin(), t.runs.end());
+}
+
+// Plays the item in real time from the start while a helper makes its checkpoints, seeking
+// as far as it has got now and then (and back); then seeks to each of `at`.
+bool playWithHelper(const std::shared_ptr<const player::PlayItem>& item,
+                    const std::vector<std::int64_t>& at,
+                    const std::vector<std::vector<std::int16_t>>& want) {
+    std::vector<std::int16_t> block(2 * kBlock);
+    const auto start = bench::Clock::now();
+    player::ItemSound sound(item, 0);  // starts the helper, as the player does
+    session::Synth& playing = sound.Synth();
+    double done = 0.0;
+    int blocks = 0;
+    std::printf("with the checkpoints made ahead while it plays:\n");
+    for (const double probe : {1.0, 2.0, 4.0, 8.0, 1e9}) {
+        while (bench::SecondsSince(start) < probe &&
+               sound.CheckpointsMadeTo() != session::kEndless) {
+            std::this_thread::sleep_until(start + blocks * std::chrono::milliseconds(100));
+            playing.Render(block.data(), kBlock);
+            sound.Collect();
+            ++blocks;
+        }
+        const std::int64_t madeTo = sound.CheckpointsMadeTo();
+        if (madeTo == session::kEndless) {
+            done = bench::SecondsSince(start);
+            break;
+        }
+        // A seek to a frame the helper has passed, as far from the start as can be.
+        const std::int64_t back = playing.Position();
+        const auto seekStart = bench::Clock::now();
+        sound.Seek(std::max<std::int64_t>(madeTo - 1, 0));
+        const double took = bench::SecondsSince(seekStart);
+        sound.Seek(back);
+        std::printf("  %.0f s in: made up to %.2f h; a seek there takes %.1f ms\n", probe,
+                    madeTo / 44100.0 / 3600, 1e3 * took);
+    }
+    sound.Collect();
+    const session::Synth::CheckpointUse use = playing.Checkpoints();
+    std::printf("  all made in %.1f s of play: %zu, every %lld frames, %.1f MiB\n", done, use.count,
+                static_cast<long long>(use.spacing), use.bytes / 1048576.0);
+    std::vector<std::vector<std::int16_t>> got(at.size());
+    const bench::Times seeks = seekEach(playing, at, got);
+    std::printf("  then %zu seeks: median %.2f ms, worst %.2f ms\n", at.size(),
+                1e3 * seeks.median(), 1e3 * worst(seeks));
+    return got == want;
+}
 
 }  // namespace
 
@@ -56,14 +126,8 @@ int main() {
     }
     std::shuffle(at.begin(), at.end(), random);
 
-    bench::Times seeks;
-    std::vector<std::vector<std::int16_t>> got(kSeeks, std::vector<std::int16_t>(2 * kFrames));
-    for (int i = 0; i < kSeeks; ++i) {
-        start = bench::Clock::now();
-        synth.Seek(at[i]);
-        seeks.runs.push_back(bench::SecondsSince(start));
-        synth.Render(got[i].data(), kFrames);
-    }
+    std::vector<std::vector<std::int16_t>> got(kSeeks);
+    const bench::Times seeks = seekEach(synth, at, got);
 
     // One synthesis moving on from the start, without ever going back, to each in turn.
     std::vector<int> order(kSeeks);
@@ -80,13 +144,19 @@ int main() {
         exact = exact && want == got[i];
     }
 
-    const double worst = *std::max_element(seeks.runs.begin(), seeks.runs.end());
     std::printf("ten hours, six voices (one spin), 44.1 kHz, %d seeks:\n", kSeeks);
     std::printf("  checkpoints: %zu, every %lld frames (%.1f s), %.1f MiB, made in %.2f s\n",
                 use.count, static_cast<long long>(use.spacing), use.spacing / 44100.0,
                 use.bytes / 1048576.0, build);
-    std::printf("  seek: median %.2f ms, worst %.2f ms\n", 1e3 * seeks.median(), 1e3 * worst);
+    std::printf("  seek: median %.2f ms, worst %.2f ms\n", 1e3 * seeks.median(),
+                1e3 * worst(seeks));
     std::printf("  samples: %s\n", exact ? "those of moving on from the start after every seek"
                                          : "DIFFERENT from moving on from the start");
-    return exact ? 0 : 1;
+
+    auto item = std::make_shared<player::PlayItem>();
+    item->session = *read.session;
+    item->timeline = timeline;
+    const bool same = playWithHelper(item, at, got);
+    std::printf("  samples: %s\n", same ? "the same as above" : "DIFFERENT from above");
+    return exact && same ? 0 : 1;
 }

@@ -3,9 +3,11 @@
 // and PipeWire alike through ALSA's own configuration.
 #include <alsa/asoundlib.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <mutex>
 #include <string>
 
@@ -85,6 +87,7 @@ class AlsaWaveSink : public WaveSink {
 
     void write(const Piece& piece, const std::atomic<bool>& abort) override {
         snd_pcm_uframes_t left = piece.bytes / m_frameBytes;
+        m_given += left;
         const char* p = piece.data;
         int failures = 0;
         while (left > 0 && !abort.load() && !m_broken) {
@@ -101,6 +104,7 @@ class AlsaWaveSink : public WaveSink {
             failures = 0;
             left -= static_cast<snd_pcm_uframes_t>(done);
             p += static_cast<std::size_t>(done) * m_frameBytes;
+            noteHeard(left);
         }
         if (m_broken) {
             // Without a device the blocks still come back at the pace they would play, so
@@ -112,6 +116,8 @@ class AlsaWaveSink : public WaveSink {
 
     bool lost() const override { return m_broken; }
 
+    std::uint64_t held() const override { return m_given - m_heard; }
+
     void interrupt() override {
         std::lock_guard<std::mutex> lock(m_waitMutex);
         m_wake.notify_all();
@@ -122,6 +128,7 @@ class AlsaWaveSink : public WaveSink {
             snd_pcm_drop(m_pcm);
             snd_pcm_prepare(m_pcm);
         }
+        m_heard = m_given;  // thrown away: nothing of it is waiting to be heard
     }
 
     void close() override {
@@ -135,6 +142,20 @@ class AlsaWaveSink : public WaveSink {
     }
 
   private:
+    // What the device holds unplayed, asked after every write that it took: so that if it
+    // goes away, what it played is known to within the time since (a period at most), and
+    // the frames after are played again rather than skipped.
+    void noteHeard(snd_pcm_uframes_t left) {
+        snd_pcm_sframes_t delay = 0;
+        if (snd_pcm_delay(m_pcm, &delay) < 0) {
+            return;
+        }
+        const std::uint64_t taken = m_given - left;
+        const std::uint64_t unplayed =
+            std::min(static_cast<std::uint64_t>(std::max<snd_pcm_sframes_t>(delay, 0)), taken);
+        m_heard = std::max(m_heard, taken - unplayed);
+    }
+
     void waitFor(std::size_t bytes, const std::atomic<bool>& abort) {
         const auto length = std::chrono::microseconds(static_cast<long long>(bytes) * 1000000 /
                                                       (m_bytesPerSecond ? m_bytesPerSecond : 1));
@@ -145,7 +166,9 @@ class AlsaWaveSink : public WaveSink {
     snd_pcm_t* m_pcm = nullptr;
     std::size_t m_frameBytes = 4;
     DWORD m_bytesPerSecond = 176400;
-    bool m_broken = false;  // touched by the writer thread only
+    bool m_broken = false;      // touched by the writer thread only
+    std::uint64_t m_given = 0;  // frames given to write; writer thread only
+    std::uint64_t m_heard = 0;  // of them, played when last asked; writer thread only
     std::string m_failure;
     std::mutex m_waitMutex;
     std::condition_variable m_wake;

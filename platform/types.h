@@ -61,7 +61,9 @@ constexpr UINT MM_WOM_OPEN = 0x3BB;
 constexpr UINT MM_WOM_CLOSE = 0x3BC;
 constexpr UINT MM_WOM_DONE = 0x3BD;
 // Ours, not the system's: the device has gone (unplugged, its sound server ended) and will
-// not come back for this opening. Posted once, with the handle as word parameter; blocks
+// not come back for this opening. Posted once, with the handle as word parameter and, as
+// long parameter, how many frames of the blocks written since the opening the device had
+// played (blocks a reset handed back count whole): the rest never reached the ear. Blocks
 // still come back done at the pace they would have played, so a window that ignores it
 // carries on as before.
 constexpr UINT MM_WOM_LOST = 0x8000 + 0x3BB;

@@ -133,7 +133,9 @@ class WaveOutDevice {
                     // Before this block's done report: whoever listens knows that what is
                     // reported done from here on was never heard.
                     m_lostSaid = true;
-                    PostMessage(m_notify, MM_WOM_LOST, m_self, 0);
+                    const std::uint64_t given = m_passed.load() + (offset + n) / m_blockAlign;
+                    const std::uint64_t held = std::min(m_sink->held(), given);
+                    PostMessage(m_notify, MM_WOM_LOST, m_self, static_cast<LPARAM>(given - held));
                 }
             }
             std::lock_guard<std::mutex> lock(m_mutex);
@@ -164,6 +166,7 @@ class WaveOutDevice {
     void finishFront() {
         WAVEHDR* hdr = m_queue.front();
         m_queue.pop_front();
+        m_passed.store(m_passed.load() + hdr->dwBufferLength / m_blockAlign);
         hdr->dwFlags = (hdr->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
         PostMessage(m_notify, MM_WOM_DONE, m_self, reinterpret_cast<LPARAM>(hdr));
     }
@@ -190,6 +193,8 @@ class WaveOutDevice {
     bool m_quit = false;
     bool m_discard = false;
     bool m_lostSaid = false;  // writer thread only
+    // Frames of the blocks handed back done; written under m_mutex, read by the writer.
+    std::atomic<std::uint64_t> m_passed{0};
     std::atomic<bool> m_abort{false};
     std::atomic<DWORD> m_volume{0xFFFFFFFFu};
     std::thread m_thread;

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -40,6 +41,11 @@ class WaveSink {
     // True once the device cannot go on for this opening; read on the writer thread after
     // each write. Writes after it still return at the pace the piece would have played.
     virtual bool lost() const { return false; }
+
+    // Frames given to write since the device opened or last discarded that it had not
+    // played when last it could tell: once lost, what never reached the ear. Read on the
+    // writer thread.
+    virtual std::uint64_t held() const { return 0; }
 
     // Wakes a write that waits for the device; called after `abort` has been set.
     virtual void interrupt() {}

@@ -30,21 +30,36 @@ struct PlayItem {
 std::shared_ptr<const PlayItem> MakePlayItem(session::Session session, int rate,
                                              std::uint64_t seed = 0);
 
-// One item sounding: its synthesis, with the mix stream only it reads.
+class CheckpointMaker;
+
+// One item sounding: its synthesis, with the mix stream only it reads, and a helper making
+// its checkpoints ahead (player/checkpoint_maker.h).
 class ItemSound {
   public:
     // Ready to render from `frame`, exactly as if every frame before it had been rendered.
     ItemSound(std::shared_ptr<const PlayItem> item, std::int64_t frame);
+    ~ItemSound();
 
     const PlayItem& Item() const { return *m_item; }
     const std::shared_ptr<const PlayItem>& Shared() const { return m_item; }
     session::Synth& Synth() { return m_synth; }
 
+    // Takes the checkpoints the helper has made since last asked, so that they count
+    // against the synthesis's limit rather than pile up.
+    void Collect();
+    // The frame up to which the helper has made the checkpoints (kEndless once it is done).
+    std::int64_t CheckpointsMadeTo() const;
+    // As the synthesis's Seek, with every checkpoint made so far; waits for the helper when
+    // it will make the one before `frame` sooner than moving on from further back would.
+    void Seek(std::int64_t frame);
+
   private:
-    // Declared in this order so that the synthesis goes before what it reads.
+    // Declared in this order so that the synthesis goes before what it reads, and the
+    // helper stops first.
     std::shared_ptr<const PlayItem> m_item;
     std::unique_ptr<session::MixStream> m_mix;
     session::Synth m_synth;
+    std::unique_ptr<CheckpointMaker> m_maker;
 };
 
 }  // namespace player

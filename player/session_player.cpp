@@ -6,12 +6,18 @@
 #include "platform/wave_out.h"
 
 namespace player {
+namespace {
+
+// Blocks remembered for a lost device: its buffer and the queue hold six at most.
+constexpr std::size_t kMarks = 8;
+
+}  // namespace
 
 SessionPlayer::SessionPlayer(std::shared_ptr<const PlayItem> item,
                              std::function<void(const PlayerState&)> changed)
     : m_item(std::move(item)),
       m_rate(m_item->timeline.rate),
-      m_blockFrames(std::max(1, m_rate / 10)),
+      m_blockFrames(BlockFrames(m_rate)),
       m_changed(std::move(changed)) {
     CreateHidden("session player", 0);
     m_retry.setInterval(500);
@@ -54,6 +60,8 @@ bool SessionPlayer::open() {
         return false;
     }
     m_out = out;
+    m_marks.clear();
+    m_queued = 0;
     for (int i = 0; i < 3; ++i) {
         m_buffers[i].resize(2 * static_cast<std::size_t>(m_blockFrames));
         m_headers[i].lpData = reinterpret_cast<char*>(m_buffers[i].data());
@@ -63,9 +71,23 @@ bool SessionPlayer::open() {
     return true;
 }
 
-void SessionPlayer::lost() {
-    // What is reported done from here on never reached the ear: the position stays where
-    // the last block heard ended, and what follows it is made again on the next device.
+std::int64_t SessionPlayer::heardUpTo(std::uint64_t played) const {
+    for (const Mark& m : m_marks) {
+        if (m.deviceEnd > played) {
+            // Unheard from inside a block: from the same frame, or from where its last jump
+            // landed when the unheard part begins before it.
+            const auto unheard = static_cast<std::int64_t>(m.deviceEnd - played);
+            return m.timelineEnd - std::min(unheard, m.run);
+        }
+    }
+    return m_marks.empty() ? m_state.position : m_marks.back().timelineEnd;
+}
+
+void SessionPlayer::lost(std::uint64_t played) {
+    // What is reported done from here on never reached the ear, nor what the device held
+    // unplayed: the position goes back to the frame it had played up to, and what follows
+    // is made again on the next device.
+    m_state.position = heardUpTo(played);
     plat::waveOutReset(m_out);
     for (plat::WAVEHDR& hdr : m_headers) {
         plat::waveOutUnprepareHeader(m_out, &hdr, sizeof hdr);
@@ -151,6 +173,12 @@ bool SessionPlayer::queue(int i) {
     }
     m_headers[i].dwBufferLength = static_cast<plat::DWORD>(4 * frames);
     m_blockEnd[i] = m_transport->Position();
+    m_queued += static_cast<std::uint64_t>(frames);
+    m_marks.push_back(
+        {m_queued, m_blockEnd[i], std::min<std::int64_t>(frames, m_transport->Run())});
+    if (m_marks.size() > kMarks) {
+        m_marks.pop_front();
+    }
     m_held[i] = true;
     plat::waveOutWrite(m_out, &m_headers[i], sizeof m_headers[i]);
     return true;
@@ -187,7 +215,7 @@ plat::LRESULT SessionPlayer::WindowProc(plat::UINT msg, plat::WPARAM wParam, pla
     switch (msg) {
         case plat::MM_WOM_LOST:
             if (!m_closing) {
-                lost();
+                lost(static_cast<std::uint64_t>(lParam));
             }
             return 1;
         case plat::MM_WOM_OPEN:

@@ -1,15 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Plays a session through the default sound device in blocks of a tenth of a second,
+// Plays a session through the default sound device in blocks of a twentieth of a second,
 // three queued: each block that comes back done is filled with what comes next and queued
 // again, so the program wakes only when the device has taken a block. What the blocks hold
 // is the Transport's (player/transport.h): exactly a render's frames until something is
 // changed, and ramps, never jumps, where something is. A change is heard from the first
-// frame not yet queued, so up to three blocks (0.3 s) after it is asked for.
+// frame not yet queued: after what the device's own buffer holds (0.2 s with ALSA) and up
+// to three blocks more, 0.25 to 0.35 s in all (bench_key_latency). Blocks of a tenth of a
+// second made that 0.4 to 0.5 s; the device's buffer, not the queue, keeps it from running
+// dry while this thread is busy, so the shorter queue costs only twice the wake-ups.
 // Everything here runs on the user-interface thread, device notifications included.
 #pragma once
 
 #include <QTimer>
+#include <algorithm>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -55,6 +60,7 @@ class SessionPlayer : public plat::CWnd {
     void Stop();
 
     PlayerState State() const { return m_state; }
+    static int BlockFrames(int rate) { return std::max(1, rate / 20); }
     const std::shared_ptr<const PlayItem>& Item() const { return m_item; }
 
     plat::LRESULT WindowProc(plat::UINT msg, plat::WPARAM wParam, plat::LPARAM lParam) override;
@@ -62,8 +68,11 @@ class SessionPlayer : public plat::CWnd {
   private:
     // Opens the device and prepares the blocks; false when it cannot be opened.
     bool open();
-    // The device went away: keep the position it played, let it go, and try again.
-    void lost();
+    // The device went away after playing `played` frames of this opening: keep the
+    // timeline's frame it had reached, let it go, and try again.
+    void lost(std::uint64_t played);
+    // The timeline's frame that the opening's frame `played` held, from the marks.
+    std::int64_t heardUpTo(std::uint64_t played) const;
     void retry();
     // Fills block `i` with what comes next and queues it; false when nothing comes now.
     bool queue(int i);
@@ -86,6 +95,17 @@ class SessionPlayer : public plat::CWnd {
     plat::WAVEHDR m_headers[3] = {};
     std::int64_t m_blockEnd[3] = {};  // the timeline's frame after each queued block
     bool m_held[3] = {};              // the device holds the block
+    // The blocks queued lately, so that a device that goes away with some of them unheard
+    // is known to have stopped within one: where each ends among the frames of the opening
+    // and on the timeline, and how many frames before that end run on the timeline without
+    // a jump. Enough of them for the device's own buffer (0.2 s) and the three queued.
+    struct Mark {
+        std::uint64_t deviceEnd;
+        std::int64_t timelineEnd;
+        std::int64_t run;
+    };
+    std::deque<Mark> m_marks;
+    std::uint64_t m_queued = 0;  // frames queued since the device opened
     QTimer m_retry;
 };
 

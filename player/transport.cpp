@@ -19,6 +19,7 @@ void Transport::setEnd() {
 }
 
 int Transport::Fill(std::int16_t* frames, int count) {
+    m_sound->Collect();
     int done = 0;
     while (done < count && !m_paused && !m_ended) {
         if (silent()) {
@@ -43,6 +44,7 @@ int Transport::Fill(std::int16_t* frames, int count) {
         }
         render(frames + 2 * static_cast<std::ptrdiff_t>(done), chunk);
         done += chunk;
+        m_run += chunk;
         if (m_incoming && m_crossfade.Settled()) {
             m_sound = std::move(m_incoming);
             if (m_nextItem) {
@@ -94,8 +96,9 @@ bool Transport::atSilence() {
         return false;
     }
     if (m_seekTo) {
-        m_sound->Synth().Seek(*m_seekTo);
+        m_sound->Seek(*m_seekTo);
         m_seekTo.reset();
+        m_run = 0;
     }
     if (m_pauseAsked) {
         m_paused = true;
@@ -133,7 +136,8 @@ void Transport::Seek(std::int64_t frame) {
     }
     frame = std::max<std::int64_t>(frame, 0);
     if (m_paused) {
-        m_sound->Synth().Seek(frame);
+        m_sound->Seek(frame);
+        m_run = 0;
         return;
     }
     m_seekTo = frame;
@@ -204,7 +208,8 @@ void Transport::Rewind(std::int64_t frame) {
         m_sound = std::make_unique<ItemSound>(std::move(m_nextItem), frame);
         setEnd();
     }
-    m_sound->Synth().Seek(frame);
+    m_sound->Seek(frame);
+    m_run = 0;
     m_level = GainRamp(0.0);
     m_ended = frame >= m_end;
 }

@@ -43,6 +43,9 @@ class Transport {
 
     // The timeline's frame the next Fill starts with.
     std::int64_t Position() { return m_sound->Synth().Position(); }
+    // How many of the frames filled last lead up to Position() without a jump (a seek):
+    // the frame filled k before the next one is the timeline's Position() − k for k up to it.
+    std::int64_t Run() const { return m_run; }
     const std::shared_ptr<const PlayItem>& Item() const { return m_sound->Shared(); }
     bool Paused() const { return m_paused; }  // the ramp down is over: Fill gives nothing
     bool PauseAsked() const { return m_pauseAsked; }
@@ -76,6 +79,7 @@ class Transport {
     bool m_paused = false;
     bool m_ended = false;
     std::vector<std::int16_t> m_incomingFrames;
+    std::int64_t m_run = 0;
 };
 
 }  // namespace player

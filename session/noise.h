@@ -52,6 +52,10 @@ class NoiseRun {
     // As `count` calls of Next, without keeping the values.
     void Skip(std::int64_t count);
 
+    // The same run over another copy of its shape: a synthesis takes over the state of
+    // another one, whose shapes it does not share.
+    void Reshape(const NoiseShape* shape) { m_shape = shape; }
+
   private:
     const NoiseShape* m_shape = nullptr;
     std::uint64_t m_key = 0;

@@ -65,6 +65,17 @@ struct VoiceRun {
     BellRing bell;
 };
 
+// The state at a multiple of the checkpoint spacing: enough to lay the span out again as
+// it was. `fast` is kept rather than judged again, as its judgement reads the phases at
+// the span's start.
+struct Checkpoint {
+    std::size_t span = 0;
+    std::vector<VoiceRun> runs;
+    bool fast = false;
+    double guard = 0.0;
+    std::size_t bytes = 0;
+};
+
 // A voice over the current span.
 struct LiveVoice {
     VoiceKind kind = VoiceKind::None;
@@ -352,16 +363,6 @@ struct Synth::State {
     std::vector<VoiceSample> samples;
     SynthBlock own;  // Render's
 
-    // The state at a multiple of `spacing`: enough to lay the span out again as it was.
-    // `fast` is kept rather than judged again, as its judgement reads the phases at the
-    // span's start.
-    struct Checkpoint {
-        std::size_t span = 0;
-        std::vector<VoiceRun> runs;
-        bool fast = false;
-        double guard = 0.0;
-        std::size_t bytes = 0;
-    };
     std::map<std::int64_t, Checkpoint> checkpoints;
     std::int64_t spacing = kCheckpointSpacing;
     std::size_t checkpointBytes = 0;
@@ -798,6 +799,21 @@ struct Synth::State {
         }
     }
 
+    // Points the noise of a checkpoint's runs at this synthesis's shapes, or at none while
+    // it is handed over. The runs are in the order of their span's tracks.
+    void reshape(Checkpoint& c, bool own) const {
+        const Span& s = timeline.spans[c.span];
+        for (std::size_t i = 0; i < c.runs.size() && i < s.tracks.size(); ++i) {
+            const VoiceKindInfo& info = KindOf(s.tracks[i].kind);
+            const NoiseShape* shape = own ? &shapeOf(info.colour) : nullptr;
+            if (info.source == Source::Noise) {
+                c.runs[i].noise.Reshape(shape);
+            } else if (info.source == Source::Spin) {
+                c.runs[i].spin.Reshape(shape);
+            }
+        }
+    }
+
     void restore(std::int64_t frame, const Checkpoint& c) {
         position = frame;
         span = c.span;
@@ -876,11 +892,18 @@ struct Synth::State {
         }
     }
 
-    void seek(std::int64_t frame) {
+    // The checkpoint a seek to `frame` starts from, if it starts from one.
+    auto seekCheckpoint(std::int64_t frame) const {
         const auto after = checkpoints.upper_bound(frame);
-        if (after != checkpoints.begin() &&
-            (frame < position || std::prev(after)->first > position)) {
-            restore(std::prev(after)->first, std::prev(after)->second);
+        return after != checkpoints.begin() &&
+                       (frame < position || std::prev(after)->first > position)
+                   ? std::prev(after)
+                   : checkpoints.end();
+    }
+
+    void seek(std::int64_t frame) {
+        if (const auto c = seekCheckpoint(frame); c != checkpoints.end()) {
+            restore(c->first, c->second);
         } else if (frame < position) {
             restart();
         }
@@ -896,6 +919,19 @@ struct Synth::State {
     }
 };
 
+struct CheckpointBatch::Kept {
+    std::map<std::int64_t, Checkpoint> checkpoints;
+};
+
+CheckpointBatch::CheckpointBatch() : m_kept(std::make_unique<Kept>()) {}
+CheckpointBatch::~CheckpointBatch() = default;
+CheckpointBatch::CheckpointBatch(CheckpointBatch&&) noexcept = default;
+CheckpointBatch& CheckpointBatch::operator=(CheckpointBatch&&) noexcept = default;
+
+std::size_t CheckpointBatch::Size() const {
+    return m_kept ? m_kept->checkpoints.size() : 0;
+}
+
 Synth::Synth(const Timeline& timeline, std::uint64_t seed, const SampleFormat& format,
              Method method, MixStream* mix)
     : m_state(std::make_unique<State>(timeline, seed, format, method, mix)) {}
@@ -908,6 +944,12 @@ std::int64_t Synth::Position() const {
 
 void Synth::Seek(std::int64_t frame) {
     m_state->seek(frame);
+}
+
+std::int64_t Synth::SeekFrom(std::int64_t frame) const {
+    const State& s = *m_state;
+    const auto c = s.seekCheckpoint(frame);
+    return c != s.checkpoints.end() ? c->first : frame < s.position ? 0 : s.position;
 }
 
 Synth::CheckpointUse Synth::Checkpoints() const {
@@ -923,6 +965,32 @@ void Synth::PrepareCheckpoints(std::int64_t frame) {
     const std::int64_t back = m_state->position;
     m_state->seek(std::min(frame, m_state->timeline.end));
     m_state->seek(back);
+}
+
+CheckpointBatch Synth::TakeCheckpoints() {
+    CheckpointBatch batch;
+    batch.m_kept->checkpoints = std::move(m_state->checkpoints);
+    m_state->checkpoints.clear();
+    m_state->checkpointBytes = 0;
+    for (auto& [frame, c] : batch.m_kept->checkpoints) {
+        m_state->reshape(c, false);
+    }
+    return batch;
+}
+
+void Synth::AddCheckpoints(CheckpointBatch batch) {
+    if (!batch.m_kept) {
+        return;
+    }
+    State& s = *m_state;
+    for (auto& [frame, c] : batch.m_kept->checkpoints) {
+        if (frame % s.spacing == 0 && frame < s.timeline.end && !s.checkpoints.contains(frame)) {
+            s.reshape(c, true);
+            s.checkpointBytes += c.bytes;
+            s.checkpoints.emplace(frame, std::move(c));
+        }
+    }
+    s.thin();
 }
 
 void Synth::Render(std::int16_t* frames, int count) {

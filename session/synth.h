@@ -21,6 +21,7 @@
 namespace session {
 
 class MixStream;
+class CheckpointBatch;
 
 class Synth {
   public:
@@ -70,6 +71,16 @@ class Synth {
     // before playing or while paused rather than in the sound's path.
     void PrepareCheckpoints(std::int64_t frame);
 
+    // Checkpoints handed from one synthesis to another of the same timeline and seed (the
+    // mix file plays no part in them), so that a helper thread can make them ahead of a
+    // player's seeks. Take moves every checkpoint out, leaving this synthesis none; Add
+    // keeps those of the batch that fall on this one's spacing and that it lacks, then
+    // holds them to its limit.
+    CheckpointBatch TakeCheckpoints();
+    void AddCheckpoints(CheckpointBatch batch);
+    // The frame that a Seek to `frame` would move on from: a checkpoint, Position() or 0.
+    std::int64_t SeekFrom(std::int64_t frame) const;
+
     // Writes `count` frames (left, right) from Position() and moves past them. Frames from
     // the timeline's end on are silence. The 16-bit form needs kPcm16, the other any format.
     void Render(std::int16_t* frames, int count);
@@ -86,6 +97,23 @@ class Synth {
   private:
     struct State;
     std::unique_ptr<State> m_state;
+};
+
+// Checkpoints on their way between two syntheses (Synth::TakeCheckpoints): a value that
+// may be moved to another thread.
+class CheckpointBatch {
+  public:
+    CheckpointBatch();
+    ~CheckpointBatch();
+    CheckpointBatch(CheckpointBatch&&) noexcept;
+    CheckpointBatch& operator=(CheckpointBatch&&) noexcept;
+
+    std::size_t Size() const;
+
+  private:
+    friend class Synth;
+    struct Kept;
+    std::unique_ptr<Kept> m_kept;
 };
 
 }  // namespace session

@@ -58,6 +58,8 @@ class SpinRun {
     // As Block, without the ears.
     void Skip(std::int64_t count);
 
+    void Reshape(const NoiseShape* shape) { m_noise.Reshape(shape); }  // as NoiseRun's
+
     // The memory its ring takes (none until its first sample).
     std::size_t RingBytes() const { return m_ring.capacity() * sizeof(double); }
 

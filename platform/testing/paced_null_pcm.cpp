@@ -17,6 +17,8 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -50,6 +52,15 @@ void armTimer(Paced& p, bool on) {
 int start(snd_pcm_ioplug_t* io) {
     Paced& p = paced(io);
     clock_gettime(CLOCK_MONOTONIC, &p.start);
+    // A benchmark that times when frames are heard names a file for the starts: frame n
+    // after a start plays n / rate seconds after it.
+    if (const char* log = getenv("TOVIN_PACED_START_LOG"); log != nullptr && *log != '\0') {
+        if (FILE* f = fopen(log, "a"); f != nullptr) {
+            fprintf(f, "%lld\n",
+                    static_cast<long long>(p.start.tv_sec) * 1000000000LL + p.start.tv_nsec);
+            fclose(f);
+        }
+    }
     p.played = 0;
     armTimer(p, true);
     return 0;

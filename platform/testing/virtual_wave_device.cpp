@@ -12,6 +12,7 @@ class VirtualSink : public WaveSink {
         m_dev->OnWrite(piece, abort);
     }
     bool lost() const override { return m_dev->Lost(); }
+    std::uint64_t held() const override { return m_dev->Held(); }
     void interrupt() override { m_dev->OnInterrupt(); }
     void discard() override { m_dev->OnDiscard(); }
     void close() override { m_dev->OnClose(); }
@@ -92,11 +93,14 @@ bool VirtualWaveDevice::OnOpen(const WAVEFORMATEX& format) {
     }
     ++m_opens;
     m_bytesPerSecond = format.nAvgBytesPerSec;
+    m_frameBytes = format.nBlockAlign != 0 ? format.nBlockAlign : 1;
+    m_held = 0;
     return true;
 }
 
 void VirtualWaveDevice::OnWrite(const WaveSink::Piece& piece, const std::atomic<bool>& abort) {
     std::unique_lock<std::mutex> lock(m_mutex);
+    m_held += piece.bytes / m_frameBytes;  // until played: released, or its time passed
     if (m_lost) {
         return;
     }
@@ -118,6 +122,7 @@ void VirtualWaveDevice::OnWrite(const WaveSink::Piece& piece, const std::atomic<
     m_cv.notify_all();
     switch (m_pace) {
         case Pace::Immediate:
+            m_held = 0;
             return;
         case Pace::Manual:
             // The device holds each block at its end until it is released.
@@ -125,6 +130,7 @@ void VirtualWaveDevice::OnWrite(const WaveSink::Piece& piece, const std::atomic<
                 m_cv.wait(lock, [&] { return m_released > 0 || abort.load() || m_lost; });
                 if (m_released > 0 && !abort.load() && !m_lost) {
                     --m_released;
+                    m_held = 0;
                 }
             }
             return;
@@ -134,6 +140,8 @@ void VirtualWaveDevice::OnWrite(const WaveSink::Piece& piece, const std::atomic<
                                           (m_bytesPerSecond ? m_bytesPerSecond : 1));
             if (m_cv.wait_for(lock, length, [&] { return abort.load() || m_lost; })) {
                 finish();
+            } else {
+                m_held = 0;
             }
             return;
         }
@@ -145,9 +153,20 @@ void VirtualWaveDevice::OnInterrupt() {
     m_cv.notify_all();
 }
 
+void VirtualWaveDevice::SetBuffered(std::uint64_t frames) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_buffered = frames;
+}
+
+std::uint64_t VirtualWaveDevice::Held() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_held + m_buffered;
+}
+
 void VirtualWaveDevice::OnDiscard() {
     std::lock_guard<std::mutex> lock(m_mutex);
     ++m_discards;
+    m_held = 0;
 }
 
 void VirtualWaveDevice::OnClose() {

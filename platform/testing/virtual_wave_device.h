@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -35,6 +36,9 @@ class VirtualWaveDevice : public std::enable_shared_from_this<VirtualWaveDevice>
     void SetLost(bool lost);
     // Manual pace: let `count` more blocks finish.
     void Release(int count);
+    // How many frames of the blocks it has finished the device says it still holds
+    // unplayed, as a sound card's buffer would (0 until set).
+    void SetBuffered(std::uint64_t frames);
     // Waits until at least `count` blocks have been played out (or cut short by a reset).
     bool WaitForBlocks(std::size_t count, std::chrono::milliseconds timeout);
 
@@ -47,6 +51,7 @@ class VirtualWaveDevice : public std::enable_shared_from_this<VirtualWaveDevice>
     // Used by the sink.
     bool OnOpen(const WAVEFORMATEX& format);
     bool Lost();
+    std::uint64_t Held();  // frames written and not yet played (held in manual pace)
     void OnWrite(const WaveSink::Piece& piece, const std::atomic<bool>& abort);
     void OnInterrupt();
     void OnDiscard();
@@ -67,6 +72,9 @@ class VirtualWaveDevice : public std::enable_shared_from_this<VirtualWaveDevice>
     int m_closes = 0;
     int m_discards = 0;
     DWORD m_bytesPerSecond = 176400;
+    std::uint64_t m_frameBytes = 4;
+    std::uint64_t m_held = 0;
+    std::uint64_t m_buffered = 0;
 };
 
 }  // namespace plat

@@ -214,7 +214,7 @@ Samples render(const char* text) {
 TEST_F(Window, PlayingFollowsTheTextAndTheControls) {
     constexpr const char* kA = "-SE\na: pink/20 200+10/30\n0:00:00 a\n0:00:02 a\n";
     constexpr const char* kB = "-SE\nb: 300@5/20 100-4/30\n0:00:00 b\n0:00:02 b\n";
-    constexpr std::int64_t kEnd = 2 * 44100, kQueued = 3 * 4410;
+    const std::int64_t kEnd = 2 * 44100, kQueued = 3 * player::SessionPlayer::BlockFrames(44100);
     constexpr int kRamp = 441, kFade = 2205;
     const Samples a = render(kA), b = render(kB);
     const auto take = [](Samples& out, const Samples& from, std::int64_t begin, std::int64_t end) {

@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <functional>
+#include <thread>
 
 #include "platform/testing/virtual_wave_device.h"
+#include "player/checkpoint_maker.h"
 #include "player/session_player.h"
 #include "session/reader.h"
 #include "tests/support/pump.h"
@@ -22,7 +25,8 @@ constexpr const char* kSession =
     "-SE\na: pink/20 200+10/30\nb: 300@5/20 100-4/30\n"
     "0:00:00 a\n0:00:01 == b\n0:00:02 == b ->\n0:00:03 a\n";
 constexpr const char* kOther = "-SE\nc: 150+4/40 brown/10\n0:00:00 c\n0:00:02 == c\n0:00:04 c\n";
-constexpr std::int64_t kQueued = 3 * 4410;  // the device holds three blocks when a row acts
+const int kBlock = SessionPlayer::BlockFrames(44100);
+const std::int64_t kQueued = 3 * kBlock;  // the device holds three blocks when a row acts
 constexpr int kRamp = 441, kFade = 2205, kStop = 11025;
 
 Item load(const char* text) {
@@ -102,7 +106,7 @@ class Player : public ::testing::Test {
 TEST_F(Player, EveryChangeRampsAndTheFramesAroundItAreTheRendersOwn) {
     const std::int64_t q = kQueued, end = a->timeline.end;
     ASSERT_EQ(end, 3 * 44100);
-    const std::int64_t mid = 44100 - 20000;  // with the crossfade at 0:01 in its first blocks
+    const std::int64_t mid = 44100 - 5000;  // with the crossfade at 0:01 in its first blocks
     struct Row {
         const char* what;
         std::int64_t from;
@@ -171,32 +175,46 @@ TEST_F(Player, EveryChangeRampsAndTheFramesAroundItAreTheRendersOwn) {
     }
 }
 
-// The device goes away after `played` blocks and comes back (or the player is stopped): the
-// second opening gets the render from where the first stopped, ramped up over 10 ms.
+// The device goes away after `played` blocks, some frames of them still unplayed in its
+// buffer, and comes back (or the player is stopped): the second opening gets the render from
+// the first frame never played, ramped up over 10 ms. When that frame lies in the ramp down
+// to a seek, play goes on from the seek's target.
 TEST_F(Player, ALostDeviceIsWaitedForAndPlayGoesOnFromWhereItStopped) {
     const std::int64_t end = a->timeline.end;
+    const int seekBlock = kBlock - kRamp;  // of the fourth block, the frames after the seek
     struct Row {
         const char* what;
-        std::size_t played;  // blocks the device had played when it went away
-        bool stop;
+        int played;         // blocks the device had finished when it went away
+        int buffered;       // frames of them it still held
+        std::int64_t seek;  // asked for while the first three blocks are queued, or -1
+        std::int64_t stopped;
+        bool stop = false;
     } rows[] = {
-        {"lost in the first block", 0, false},
-        {"lost after two blocks", 2, false},
-        {"lost at the crossfade", 10, false},
-        {"stopped while waiting", 2, true},
+        {"lost in the first block", 0, 0, -1, 0},
+        {"lost after two blocks", 2, 0, -1, 2 * kBlock},
+        {"a third of a block unplayed", 2, kBlock / 3, -1, 2 * kBlock - kBlock / 3},
+        {"lost at the crossfade", 44100 / kBlock, 0, -1, 44100},
+        {"unplayed from after a seek", 4, seekBlock / 2, 8000, 8000 + seekBlock - seekBlock / 2},
+        {"unplayed from the ramp down to a seek", 4, seekBlock + 100, 8000, 8000},
+        {"stopped while waiting", 2, 0, -1, 2 * kBlock, true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         states.clear();
         dev = plat::VirtualWaveDevice::Install(plat::VirtualWaveDevice::Pace::Manual);
+        dev->SetBuffered(static_cast<std::uint64_t>(row.buffered));
         SessionPlayer p(a, [&](const PlayerState& s) { states.push_back(s); });
         ASSERT_TRUE(p.Play(0));
+        ASSERT_TRUE(testsupport::PumpUntil([&] { return !dev->Blocks().empty(); }));
+        if (row.seek >= 0) {
+            p.Seek(row.seek);
+        }
         dev->Release(row.played);
-        ASSERT_TRUE(testsupport::PumpUntil([&] { return dev->Blocks().size() > row.played; }));
+        ASSERT_TRUE(testsupport::PumpUntil(
+            [&] { return dev->Blocks().size() > static_cast<std::size_t>(row.played); }));
         dev->SetLost(true);
         ASSERT_TRUE(testsupport::PumpUntil([&] { return p.State().waiting; }));
-        const auto stopped = static_cast<std::int64_t>(row.played) * 4410;
-        EXPECT_EQ(p.State().position, stopped);
+        EXPECT_EQ(p.State().position, row.stopped);
         if (row.stop) {
             p.Stop();  // ends there and then, with no device to wait for
             EXPECT_TRUE(states.back().ended && !states.back().waiting && dev->Opens() == 1);
@@ -204,19 +222,69 @@ TEST_F(Player, ALostDeviceIsWaitedForAndPlayGoesOnFromWhereItStopped) {
         }
         testsupport::PumpFor(std::chrono::milliseconds(600));  // a retry or two fails
         dev->SetLost(false);
+        dev->SetBuffered(0);
         dev->Release(1 << 20);
         ASSERT_TRUE(testsupport::PumpUntil([&] { return states.back().ended; }));
         EXPECT_TRUE(states.back().position == end && dev->Opens() == 2);
-        Samples got[3];  // by opening
+        Samples got;
         for (const auto& block : dev->Blocks()) {
             const auto* s = reinterpret_cast<const std::int16_t*>(block.bytes.data());
-            got[block.opening].insert(got[block.opening].end(), s, s + block.bytes.size() / 2);
+            if (block.opening == 2) {
+                got.insert(got.end(), s, s + block.bytes.size() / 2);
+            }
         }
-        got[1].resize(2 * static_cast<std::size_t>(stopped));
-        EXPECT_TRUE(got[1] == Expect().take(ra, 0, stopped).frames);
-        EXPECT_TRUE(got[2] ==
-                    Expect().ramp(ra, stopped, kRamp, 0, 1).take(ra, stopped + kRamp, end).frames);
+        EXPECT_TRUE(
+            got ==
+            Expect().ramp(ra, row.stopped, kRamp, 0, 1).take(ra, row.stopped + kRamp, end).frames);
     }
+}
+
+// The helper walks the whole timeline on its own thread and hands over every checkpoint it
+// passes (one at each multiple of the spacing before the end), and a synthesis seeking from
+// them makes the render's frames: inside the pink noise and the binaural voice, and on a
+// checkpoint itself.
+TEST(CheckpointMaker, HandsOverEveryCheckpointOfTheTimeline) {
+    constexpr std::int64_t c = session::Synth::kCheckpointSpacing;
+    const Item item = load("-SE\na: pink/20 200+10/30\n0:00:00 a\n0:02:00 a\n");
+    const std::int64_t end = item->timeline.end;
+    ASSERT_EQ(end, 120 * 44100);
+    CheckpointMaker maker(item);
+    for (int i = 0; i < 60000 && !maker.Done(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_TRUE(maker.Done());
+    session::Synth synth(item->timeline, 0, session::kPcm16);
+    maker.HandTo(synth);
+    EXPECT_EQ(synth.Checkpoints().count, static_cast<std::size_t>((end - 1) / c));
+    for (const std::int64_t at : {4 * c + 3, 2 * c, c + 777}) {
+        Samples got(2 * 1000), want(2 * 1000);
+        synth.Seek(at);
+        synth.Render(got.data(), 1000);
+        session::Synth straight(item->timeline, 0, session::kPcm16);
+        straight.Seek(at);
+        straight.Render(want.data(), 1000);
+        EXPECT_EQ(got, want) << "at " << at;
+    }
+}
+
+// A seek beyond where the helper has got, while it is under way, waits for it and then gives
+// the frames of a synthesis that moved on there from the start.
+TEST(CheckpointMaker, ASeekAheadOfTheHelperWaitsForItAndIsExact) {
+    const Item item = load("-SE\na: pink/20 200+10/30\n0:00:00 a\n0:20:00 a\n");
+    const std::int64_t at = item->timeline.end - 1000;
+    ItemSound sound(item, 0);
+    for (int i = 0; i < 60000 && sound.CheckpointsMadeTo() == 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::microseconds(100));
+    }
+    ASSERT_LT(sound.CheckpointsMadeTo(), at) << "the helper was already past the target";
+    Samples got(2 * 1000), want(2 * 1000);
+    sound.Seek(at);
+    sound.Synth().Render(got.data(), 1000);
+    EXPECT_GT(sound.Synth().Checkpoints().count, 20u) << "the helper's, up to the target";
+    session::Synth straight(item->timeline, 0, session::kPcm16);
+    straight.Seek(at);
+    straight.Render(want.data(), 1000);
+    EXPECT_EQ(got, want);
 }
 
 }  // namespace

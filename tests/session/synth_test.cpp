@@ -5,6 +5,8 @@
 
 #include <cmath>
 #include <complex>
+#include <memory>
+#include <utility>
 #include <vector>
 
 #include "session/reader.h"
@@ -308,8 +310,10 @@ TEST(Synth, BlockSizesStartsAndThreadsLeaveTheSamplesAsTheyAre) {
 // A seek moves on from the checkpoint at or before it, which the synthesis keeps every
 // kCheckpointSpacing frames as it passes: seeks ahead past several, back, and to either side
 // of one must give the render's samples, with the checkpoints thinned to fit a small limit
-// as well. The slide runs over three checkpoints, a span starts on the second, and a bell
-// rings over the third.
+// as well, and with checkpoints made by another synthesis and handed over (its noise and
+// spin runs then read this one's shapes).
+// The slide runs over three checkpoints, a span starts on the second, and a bell rings over
+// the third.
 TEST(Synth, SeeksFromCheckpointsLeaveTheSamplesAsTheyAre) {
     constexpr std::int64_t c = Synth::kCheckpointSpacing;
     Timeline t = everything();
@@ -320,18 +324,32 @@ TEST(Synth, SeeksFromCheckpointsLeaveTheSamplesAsTheyAre) {
     t.spans.back().tracks.back().strike = 3 * c - 1000;
     const std::int64_t length = t.end + 2000;
     const Samples whole = render(t, length);
-    for (const std::size_t limit : {Synth::kCheckpointLimit, std::size_t{100} << 10}) {
+    for (const auto& [limit, handed] :
+         {std::pair{Synth::kCheckpointLimit, false}, std::pair{std::size_t{100} << 10, false},
+          std::pair{Synth::kCheckpointLimit, true}}) {
         Synth synth(t, 0, kPcm16);
         synth.LimitCheckpoints(limit);
-        for (const std::int64_t at :
-             {3 * c - 1, std::int64_t{12345}, c + 1, 2 * c, 2 * c - 1, 3 * c + 1, c, t.end + 1000,
-              c - 1, 2 * c + 1, std::int64_t{0}, 3 * c}) {
+        if (handed) {
+            auto maker = std::make_unique<Synth>(t, 0, kPcm16);
+            maker->Seek(t.end);
+            synth.AddCheckpoints(maker->TakeCheckpoints());
+            EXPECT_EQ(maker->Checkpoints().count, 0u) << "taken, not copied";
+            maker.reset();  // nothing of the maker may be read from here on
+            ASSERT_EQ(synth.Checkpoints().count, 3u);
+        }
+        // Handed: each seek restores a handed checkpoint and moves on one frame from it.
+        const std::vector<std::int64_t> targets =
+            handed ? std::vector<std::int64_t>{3 * c + 1, c + 1, 2 * c + 1}
+                   : std::vector<std::int64_t>{3 * c - 1, 12345,     c + 1, 2 * c,
+                                               2 * c - 1, 3 * c + 1, c,     t.end + 1000,
+                                               c - 1,     2 * c + 1, 0,     3 * c};
+        for (const std::int64_t at : targets) {
             synth.Seek(at);
             const auto frames = static_cast<int>(std::min<std::int64_t>(3000, length - at));
             Samples got(2 * static_cast<std::size_t>(frames));
             synth.Render(got.data(), frames);
             EXPECT_TRUE(std::equal(got.begin(), got.end(), whole.begin() + 2 * at))
-                << "at " << at << " within " << limit << " bytes";
+                << "at " << at << " within " << limit << " bytes" << (handed ? ", handed" : "");
         }
     }
 }
