@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/resident.h"
+
 #include "editor/session_window.h"
 #include "platform/message_queue.h"
 
@@ -29,20 +31,6 @@ void pumpUntil(editor::SessionTab* tab) {
     while (!tab->Checked()) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     }
-}
-
-double residentMb() {
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    while (status >> key) {
-        if (key == "VmRSS:") {
-            double kib = 0;
-            status >> kib;
-            return kib / 1024.0;
-        }
-        status.ignore(4096, '\n');
-    }
-    return -1.0;
 }
 
 std::string longSession(int entries) {
@@ -99,7 +87,7 @@ void measure(editor::SessionWindow& window, const std::string& path, const char*
         "%s: opened to problems and timeline shown %.0f ms; last keystroke to problems "
         "shown %.0f ms median, %.0f ms worst (300 of it the pause); the keystroke "
         "itself %.2f ms median, %.2f ms worst; VmRSS %.1f MB\n",
-        what, openMs, s.median, s.worst, k.median, k.worst, residentMb());
+        what, openMs, s.median, s.worst, k.median, k.worst, bench::ResidentMb());
 }
 
 }  // namespace

@@ -17,10 +17,11 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "bench/resident.h"
 
 extern char** environ;
 
@@ -35,21 +36,6 @@ struct Start {
 
 double monotonicSeconds(Clock::time_point t) {
     return std::chrono::duration<double>(t.time_since_epoch()).count();
-}
-
-// VmRSS of a process, in MB; negative when it cannot be read.
-double residentMb(pid_t pid) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    std::string key;
-    while (status >> key) {
-        if (key == "VmRSS:") {
-            double kib = 0;
-            status >> kib;
-            return kib / 1024.0;
-        }
-        status.ignore(4096, '\n');
-    }
-    return -1.0;
 }
 
 // One launch; an empty result (negative figures) when the program did not report a paint.
@@ -106,7 +92,7 @@ Start launchOnce(const std::vector<std::string>& files) {
     }
     if (result.firstPaintMs >= 0.0) {
         std::this_thread::sleep_for(std::chrono::seconds(1));
-        result.rssMb = residentMb(pid);
+        result.rssMb = bench::ResidentMb(std::to_string(pid));
     }
     kill(pid, SIGTERM);
     waitpid(pid, nullptr, 0);
