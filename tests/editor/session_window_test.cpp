@@ -228,8 +228,12 @@ TEST_F(Window, PlayingFollowsTheTextAndTheControls) {
                 static_cast<std::int16_t>(from[i] * ((g0 * (kRamp - k) + g1 * k) / kRamp)));
         }
     };
-    Samples untouched, seeked, edited;
+    Samples untouched, paused, seeked, edited;
     take(untouched, a, 0, kEnd);
+    take(paused, a, 0, kQueued);
+    ramp(paused, a, kQueued, 1, 0);
+    ramp(paused, a, kQueued + kRamp, 0, 1);
+    take(paused, a, kQueued + 2 * kRamp, kEnd);
     take(seeked, a, 0, kQueued);
     ramp(seeked, a, kQueued, 1, 0);
     ramp(seeked, a, 30000, 0, 1);
@@ -244,8 +248,10 @@ TEST_F(Window, PlayingFollowsTheTextAndTheControls) {
         const char* what;
         std::function<void(SessionTab&)> act;  // while the first three blocks are queued
         const Samples& expect;
+        bool resume = false;  // Play again once the pause has been played
     } rows[] = {
         {"untouched", [](SessionTab&) {}, untouched},
+        {"pause, play", [](SessionTab& tab) { tab.Transport()->PlayPause(); }, paused, true},
         {"seek", [](SessionTab& tab) { tab.Transport()->SeekTo(30000); }, seeked},
         {"a live edit",
          [this, kB](SessionTab&) {
@@ -263,6 +269,12 @@ TEST_F(Window, PlayingFollowsTheTextAndTheControls) {
         ASSERT_TRUE(testsupport::PumpUntil([&] { return !dev->Blocks().empty(); }));
         row.act(*tab);
         dev->Release(1 << 20);
+        if (row.resume) {
+            ASSERT_TRUE(testsupport::PumpUntil(
+                [&] { return tab->Transport()->Position() == kQueued + kRamp; }));
+            EXPECT_TRUE(tab->Transport()->Paused());
+            tab->Transport()->PlayPause();
+        }
         ASSERT_TRUE(testsupport::PumpUntil([&] { return !tab->Transport()->Playing(); }));
         Samples got;
         for (const auto& block : dev->Blocks()) {
@@ -322,9 +334,8 @@ TEST_F(Window, FollowsTheDesktopsPaletteLightOrDark) {
         const double base = luminance(row.palette.color(QPalette::Base));
         EXPECT_GE((std::max(text, base) + 0.05) / (std::min(text, base) + 0.05), 3.0);
         QDir().mkpath(TOVIN_SCREENSHOT_DIR);
-        shot.save(QString("%1/session-window-%2-x%3.png")
-                      .arg(TOVIN_SCREENSHOT_DIR, row.name)
-                      .arg(qRound(scale)));
+        shot.save(
+            QString("%1/session-window-%2-x%3.png").arg(TOVIN_SCREENSHOT_DIR, row.name).arg(scale));
     }
     QApplication::setPalette(light);
 }
