@@ -87,7 +87,7 @@ completions() { # the words offered after the line, which ends where the cursor 
 }
 mkdir "$tmp/sessions"
 touch "$tmp/out.wav" "$tmp/notes.txt"
-expect "tovin-cli <Tab>" "--help --version check play render" "$(completions "tovin-cli ")"
+expect "tovin-cli <Tab>" "--help --version check play plot render" "$(completions "tovin-cli ")"
 expect "--carrier <Tab>" "110 150 220 440" "$(completions "tovin-cli play --carrier ")"
 expect "--beat <Tab>" "12 8" "$(completions "tovin-cli render --beat ")"
 expect "--session <Tab>" "a.sbg sessions" "$(completions "tovin-cli play --session ")"
