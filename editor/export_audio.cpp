@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "editor/export_audio.h"
 
+#include "editor/problem_text.h"
+
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -31,8 +33,7 @@ QString refusal(const session::RenderPlan& plan) {
     }
     QStringList lines;
     for (const session::Problem& p : plan.problems) {
-        lines << (p.line > 0 ? QString("%1:%2: ").arg(p.line).arg(p.column) : QString()) +
-                     QString::fromStdString(p.message);
+        lines << ProblemText(p);
     }
     return lines.join('\n');
 }

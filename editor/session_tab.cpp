@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "editor/session_tab.h"
 
+#include "editor/problem_text.h"
+
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
@@ -18,13 +20,6 @@ constexpr qint64 kMaxBytes = 1 << 20;
 
 bool darkPalette(const QWidget* widget) {
     return widget->palette().color(QPalette::Base).lightness() < 128;
-}
-
-QString problemText(const session::Problem& problem) {
-    const QString message = QString::fromStdString(problem.message);
-    return problem.line > 0
-               ? QString("%1:%2: %3").arg(problem.line).arg(problem.column).arg(message)
-               : message;
 }
 
 }  // namespace
@@ -218,7 +213,7 @@ void SessionTab::checked(const CheckResult& result) {
                                    ? QString("Problems: none")
                                    : QString("Problems: %1").arg(result.problems.size()));
     for (const session::Problem& problem : result.problems) {
-        auto* item = new QListWidgetItem(problemText(problem), m_problems);
+        auto* item = new QListWidgetItem(ProblemText(problem), m_problems);
         item->setData(Qt::AccessibleTextRole, item->text());
     }
     if (result.item) {
