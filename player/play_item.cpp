@@ -2,6 +2,7 @@
 #include "player/play_item.h"
 
 #include "player/checkpoint_maker.h"
+#include "session/mix_ahead.h"
 
 namespace player {
 

@@ -38,8 +38,9 @@ class MixStream {
     virtual void Read(double* stereo, std::size_t frames) = 0;
 };
 
-// Opens `path` to play at `rate`. Null when it cannot, with `error` set to the reason (the
-// library's words, or a file with more than two channels).
-std::unique_ptr<MixStream> OpenMix(const std::string& path, int rate, std::string& error);
+// Opens `path` to play at `rate`, decoded on the thread that reads it. Null when it cannot,
+// with `error` set to the reason (the library's words, or a file with more than two
+// channels). OpenMix (mix_ahead.h) decodes it ahead on threads of its own.
+std::unique_ptr<MixStream> OpenMixFile(const std::string& path, int rate, std::string& error);
 
 }  // namespace session

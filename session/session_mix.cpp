@@ -2,6 +2,7 @@
 #include "session/session_mix.h"
 
 #include "session/clock.h"
+#include "session/mix_ahead.h"
 #include "session/printable.h"
 #include "session/source_text.h"
 

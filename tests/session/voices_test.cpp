@@ -9,7 +9,7 @@
 #include <cmath>
 #include <vector>
 
-#include "session/mix_file.h"
+#include "session/mix_ahead.h"
 #include "session/noise.h"
 #include "session/synth.h"
 
