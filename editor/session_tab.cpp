@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QSaveFile>
 #include <QSplitter>
 #include <QVBoxLayout>
@@ -67,6 +68,19 @@ SessionTab::SessionTab(QWidget* parent)
     column->addWidget(m_transport);
     column->addWidget(split, 1);
 
+    // Tab goes through the controls as they stand, top to bottom.
+    std::vector<QWidget*> order{reload, keep};
+    for (QWidget* control : m_transport->Controls()) {
+        order.push_back(control);
+    }
+    order.insert(order.end(), {m_editor, m_timeline, m_problems});
+    for (std::size_t i = 0; i + 1 < order.size(); ++i) {
+        setTabOrder(order[i], order[i + 1]);
+    }
+    // Space plays and pauses from the list as from anywhere but the text; in a list of
+    // problems it would only search for a blank.
+    m_problems->installEventFilter(this);
+
     connect(m_editor, &QPlainTextEdit::textChanged, this, &SessionTab::textChanged);
     // Problems past the part of a long text that was in when they came are marked now.
     connect(m_editor, &CodeEditor::loaded, this,
@@ -95,6 +109,17 @@ SessionTab::SessionTab(QWidget* parent)
         // Ours differs from the file now: saving is what keeps it.
         m_editor->document()->setModified(true);
     });
+}
+
+bool SessionTab::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_problems && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier) {
+            m_transport->PlayPause();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 SessionTab::~SessionTab() {

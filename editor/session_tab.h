@@ -53,6 +53,9 @@ class SessionTab : public QWidget {
     void titleChanged();
     void message(const QString& text);
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     void textChanged();
     void checked(const CheckResult& result);
