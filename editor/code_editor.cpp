@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "editor/code_editor.h"
 
+#include "editor/readable_colour.h"
+
 #include <QFontDatabase>
 #include <QPainter>
 #include <QResizeEvent>
@@ -210,10 +212,20 @@ void CodeEditor::resizeEvent(QResizeEvent* event) {
     m_numbers->setGeometry(QRect(area.left(), area.top(), LineNumberWidth(), area.height()));
 }
 
+QColor CodeEditor::LineNumberBackground() const {
+    return palette().color(QPalette::AlternateBase);
+}
+
+QColor CodeEditor::LineNumberColour() const {
+    // Quieter than the text, but never below the contrast text must keep to be read: the
+    // palette's own placeholder grey was all but invisible on a dark base.
+    return Softened(palette().color(QPalette::Text), LineNumberBackground(), 4.5);
+}
+
 void CodeEditor::PaintLineNumbers(QPaintEvent* event) {
     QPainter painter(m_numbers);
-    painter.fillRect(event->rect(), palette().color(QPalette::AlternateBase));
-    painter.setPen(palette().color(QPalette::PlaceholderText));
+    painter.fillRect(event->rect(), LineNumberBackground());
+    painter.setPen(LineNumberColour());
     QTextBlock block = firstVisibleBlock();
     int top = qRound(blockBoundingGeometry(block).translated(contentOffset()).top());
     while (block.isValid() && top <= event->rect().bottom()) {

@@ -34,6 +34,9 @@ class CodeEditor : public QPlainTextEdit {
 
     int LineNumberWidth() const;
     void PaintLineNumbers(QPaintEvent* event);
+    // The line numbers' colours, as they are painted.
+    QColor LineNumberColour() const;
+    QColor LineNumberBackground() const;
     const Highlighter& Colours() const { return m_colours; }
 
   signals:

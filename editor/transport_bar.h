@@ -46,6 +46,9 @@ class TransportBar : public QWidget {
     // A sentence for the status bar: why Play does not play, the device failing.
     void message(const QString& text);
 
+  protected:
+    void changeEvent(QEvent* event) override;
+
   private:
     void changed(const player::PlayerState& state);
     void showPosition();

@@ -326,19 +326,28 @@ TEST_F(Window, FollowsTheDesktopsPaletteLightOrDark) {
         const QPoint empty = tab->Editor()->viewport()->mapTo(
             &window, tab->Editor()->viewport()->rect().bottomRight() - QPoint(20, 20));
         EXPECT_EQ(shot.pixelColor(empty * scale), row.palette.color(QPalette::Base));
-        // The comment colour reads on that base: at least 3:1 in luminance contrast.
-        const auto luminance = [](const QColor& c) {
-            const auto lin = [](double v) {
-                return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        // The comment colour reads on that base: at least 3:1 in luminance contrast; the line
+        // numbers, on theirs, at least 4.5:1.
+        const auto contrast = [](const QColor& a, const QColor& b) {
+            const auto luminance = [](const QColor& c) {
+                const auto lin = [](double v) {
+                    return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+                };
+                return 0.2126 * lin(c.redF()) + 0.7152 * lin(c.greenF()) + 0.0722 * lin(c.blueF());
             };
-            return 0.2126 * lin(c.redF()) + 0.7152 * lin(c.greenF()) + 0.0722 * lin(c.blueF());
+            const double la = luminance(a), lb = luminance(b);
+            return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
         };
         const QTextBlock description = tab->Editor()->document()->firstBlock();
         ASSERT_FALSE(description.layout()->formats().isEmpty());
-        const double text =
-            luminance(description.layout()->formats()[0].format.foreground().color());
-        const double base = luminance(row.palette.color(QPalette::Base));
-        EXPECT_GE((std::max(text, base) + 0.05) / (std::min(text, base) + 0.05), 3.0);
+        EXPECT_GE(contrast(description.layout()->formats()[0].format.foreground().color(),
+                           row.palette.color(QPalette::Base)),
+                  3.0);
+        const CodeEditor& editor = *tab->Editor();
+        EXPECT_GE(contrast(editor.LineNumberColour(), editor.LineNumberBackground()), 4.5);
+        const QPoint numbers = editor.viewport()->mapTo(
+            &window, QPoint(-editor.LineNumberWidth() / 2, editor.viewport()->height() - 20));
+        EXPECT_EQ(shot.pixelColor(numbers * scale), editor.LineNumberBackground());
         QDir().mkpath(TOVIN_SCREENSHOT_DIR);
         shot.save(
             QString("%1/session-window-%2-x%3.png").arg(TOVIN_SCREENSHOT_DIR, row.name).arg(scale));
