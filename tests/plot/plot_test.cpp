@@ -7,9 +7,9 @@
 #include <QImage>
 #include <QPainter>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <tuple>
 
 #include "plot/draw_timeline.h"
 #include "plot/hover.h"
@@ -107,41 +107,36 @@ TEST(TimelinePicture, EachCurveLiesWhereItsValueMaps) {
 }
 
 // Past a span to a pixel column, each column is one line from the least to the greatest
-// value in it: 6000 one-second slides zigzag between 4 and 12 Hz for the first half and
-// between 6 and 8 Hz for the second, about four to a column.
+// value in it: 6000 one-second slides zigzag between 4 and 12 Hz, then between 6 and 8 Hz,
+// about four to a column.
 TEST(TimelinePicture, AColumnOfManySpansCoversTheirValuesAndNoMore) {
     std::string text = "-SE\na: 200+4/20\nb: 200+12/20\nc: 200+6/20\nd: 200+8/20\n";
-    constexpr int kEntries = 6000;
-    for (int k = 0; k < kEntries; ++k) {
-        char line[40];
-        std::snprintf(line, sizeof line, "%d:%02d:%02d %s%s\n", k / 3600, k / 60 % 60, k % 60,
-                      k < kEntries / 2 ? (k % 2 ? "b" : "a") : (k % 2 ? "d" : "c"),
-                      k + 1 < kEntries ? " ->" : "");
-        text += line;
+    for (int k = 0; k < 6000; ++k) {
+        text += std::to_string(k / 3600) + ":" + std::to_string(k / 600 % 6) +
+                std::to_string(k / 60 % 10) + ":" + std::to_string(k % 60 / 10) +
+                std::to_string(k % 10) + " " + "abcd"[k % 2 + (k < 3000 ? 0 : 2)] +
+                (k < 5999 ? " ->\n" : "\n");
     }
     const Picture p(text.c_str());
-    const QColor beat = p.colour(session::VoiceKind::Binaural);
-    const struct {
-        double seconds;
-        double low, high;  // the beat's least and greatest value in the column
-    } columns[] = {{700, 4, 12}, {2200, 4, 12}, {3800, 6, 8}, {5300, 6, 8}};
-    for (const auto& c : columns) {
-        SCOPED_TRACE(std::to_string(c.seconds) + " s");
-        const int x = static_cast<int>(p.layout.XOf(c.seconds));
+    const plot::Scale& beat = p.layout.rhythm;
+    const double pixel = (beat.high - beat.low) / beat.area.height();
+    for (const auto& [seconds, low, high] : {std::tuple{700.0, 4.0, 12.0},
+                                             {2200.0, 4.0, 12.0},
+                                             {3800.0, 6.0, 8.0},
+                                             {5300.0, 6.0, 8.0}}) {
         const auto drawn = [&](double value) {
-            const QColor got = p.image.pixelColor(x, static_cast<int>(p.layout.rhythm.YOf(value)));
-            return std::abs(got.red() - beat.red()) + std::abs(got.green() - beat.green()) +
-                       std::abs(got.blue() - beat.blue()) <
+            const QColor c = p.image.pixelColor(static_cast<int>(p.layout.XOf(seconds)),
+                                                static_cast<int>(beat.YOf(value)));
+            const QColor want = p.colour(session::VoiceKind::Binaural);
+            return std::abs(c.red() - want.red()) + std::abs(c.green() - want.green()) +
+                       std::abs(c.blue() - want.blue()) <
                    60;
         };
-        for (double value = c.low; value <= c.high; value += (c.high - c.low) / 8) {
-            EXPECT_TRUE(drawn(value)) << value << " Hz is not covered";
+        for (double value = low; value <= high; value += (high - low) / 8) {
+            EXPECT_TRUE(drawn(value)) << seconds << " s: " << value << " Hz is not covered";
         }
-        // Three pixels past either end: left as the panel was.
-        const double pixel =
-            (p.layout.rhythm.high - p.layout.rhythm.low) / p.layout.rhythm.area.height();
-        EXPECT_FALSE(drawn(c.high + 3 * pixel));
-        EXPECT_FALSE(drawn(c.low - 3 * pixel));
+        // Three pixels past either end, the panel as it was.
+        EXPECT_FALSE(drawn(high + 3 * pixel) || drawn(low - 3 * pixel)) << seconds << " s";
     }
 }
 
