@@ -3,8 +3,9 @@
 // image, as the session window repaints it (median and worst of `runs`), the same zoomed to
 // one hour, and `tovin-cli plot` of the session to a PNG and an SVG, start to end.
 // The session: an entry every two minutes (720), every third sliding to the next, the others
-// crossfading, between four sets
-// of a binaural voice, an isochronic one, pink noise, a spin and a bell.
+// crossfading, between four sets of a binaural voice, an isochronic one, pink noise, a spin
+// and a bell. Then the same full redraw of the session window's long session: 100000
+// periods, about 60 to a pixel column.
 // Usage: bench_plot_redraw [runs]
 #include <QGuiApplication>
 #include <QImage>
@@ -15,6 +16,7 @@
 #include <fstream>
 #include <string>
 
+#include "bench/long_session.h"
 #include "bench/run_program.h"
 #include "plot/draw_timeline.h"
 #include "session/reader.h"
@@ -83,6 +85,18 @@ int main(int argc, char** argv) {
     const bench::Times zoomed = redraws(*read.session, t, hour, runs);
     std::printf("one hour of it, with the play line: median %.1f ms, worst %.1f ms\n",
                 1000 * zoomed.median(), 1000 * worst(zoomed));
+
+    const session::ReadResult longRead =
+        session::ReadSessionText(bench::LongSession(100000), "long.sbg");
+    if (!longRead.session) {
+        std::printf("the long session was not read: %s\n", longRead.problems.front().text.c_str());
+        return 1;
+    }
+    const session::Timeline longTimeline = session::BuildTimeline(*longRead.session, 44100);
+    const bench::Times dense =
+        redraws(*longRead.session, longTimeline, plot::PlotView{}, std::min(runs, 5));
+    std::printf("100000 periods (%zu spans), full redraw: median %.1f ms, worst %.1f ms\n",
+                longTimeline.spans.size(), 1000 * dense.median(), 1000 * worst(dense));
 
     QTemporaryDir dir;
     const std::string file = dir.filePath("day.sbg").toStdString();

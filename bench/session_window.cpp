@@ -3,8 +3,7 @@
 // time from opening a file to its problems and timeline shown, the time from the last
 // keystroke to the problems shown (300 ms of it the pause the window waits for), how long
 // a keystroke itself takes while a long file is read, and the resident memory. A session
-// of 100000 entries (one a minute, about 69 days, 0.9 MB) and the starter session are
-// measured.
+// of 100000 entries (bench/long_session.h) and the starter session are measured.
 // Usage: bench_session_window [RUNS]   (10 by default)
 #include <QApplication>
 #include <algorithm>
@@ -14,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/long_session.h"
 #include "bench/resident.h"
 
 #include "editor/session_window.h"
@@ -31,20 +31,6 @@ void pumpUntil(editor::SessionTab* tab) {
     while (!tab->Checked()) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     }
-}
-
-std::string longSession(int entries) {
-    std::string text =
-        "## A long session: one entry a minute\n-SE\na: pink/20 200+10/20\nb: 300@6/20\n";
-    char line[32];
-    for (int i = 0; i < entries; ++i) {
-        // A slide into every tenth entry.
-        // Clock times: each 0:00 after 23:59 is the next day.
-        std::snprintf(line, sizeof line, "%d:%02d %s\n", i / 60 % 24, i % 60,
-                      i % 10 == 9 ? "b ->" : (i % 2 ? "b" : "a"));
-        text += line;
-    }
-    return text;
 }
 
 struct Figures {
@@ -100,7 +86,7 @@ int main(int argc, char** argv) {
     const std::string small = "/tmp/bench-session-window-starter.sbg";
     const std::string large = "/tmp/bench-session-window-100000.sbg";
     std::ofstream(small) << editor::kStarterSession;
-    std::ofstream(large) << longSession(100000);
+    std::ofstream(large) << bench::LongSession(100000);
     {
         editor::SessionWindow window;
         window.resize(1100, 860);

@@ -2,11 +2,13 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Start-up time to the first paint and resident memory of the window, on a virtual X
 # display (Xvfb) of its own.
-# Usage: bench/window_start.sh [BUILD_DIR] [RUNS]   (build, 6 runs by default)
+# Usage: bench/window_start.sh [BUILD_DIR] [RUNS] [FILE.sbg ...]   (build, 6 runs by default)
+# With session files, the session window is started on them instead of the fixed window.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-build}
 runs=${2:-6}
+shift $(($# < 2 ? $# : 2))
 source "$here/quiet.sh"
 
 # A display number nobody is using.
@@ -25,5 +27,5 @@ export XDG_RUNTIME_DIR=$runtime
 
 echo "== tovin window start-up, $runs runs"
 wait_for_quiet
-"$build/bench/bench_window_start" "$runs"
+"$build/bench/bench_window_start" "$runs" "$@"
 report_load_after

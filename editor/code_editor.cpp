@@ -1,9 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "editor/code_editor.h"
 
+#include "editor/readable_colour.h"
+
 #include <QFontDatabase>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QTextBlock>
+#include <QTimer>
+#include <algorithm>
 
 namespace editor {
 namespace {
@@ -30,9 +35,35 @@ int unitOf(const QString& text, int characters) {
     return unit;
 }
 
+// A change over more lines than this (a file read in, a long paste) leaves its lines to be
+// coloured when they are shown; a smaller one, typing, is coloured at once.
+constexpr int kColourAtOnce = 64;
+
+// A text goes in at most this many lines at a time: the first slice fills any screen, and
+// each takes a few milliseconds, so the window answers between them.
+constexpr int kSliceLines = 4000;
+
+// Where the slice of `text` that starts at `from` ends: past its `lines`th line end.
+qsizetype sliceEnd(const QString& text, qsizetype from, int lines) {
+    qsizetype at = from;
+    for (int n = 0; n < lines; ++n) {
+        at = text.indexOf(QLatin1Char('\n'), at);
+        if (at < 0) {
+            return text.size();
+        }
+        ++at;
+    }
+    return at;
+}
+
+bool darkPalette(const QWidget* widget) {
+    return widget->palette().color(QPalette::Base).lightness() < 128;
+}
+
 }  // namespace
 
-CodeEditor::CodeEditor(QWidget* parent) : QPlainTextEdit(parent), m_numbers(new LineNumbers(this)) {
+CodeEditor::CodeEditor(QWidget* parent)
+    : QPlainTextEdit(parent), m_numbers(new LineNumbers(this)), m_colours(darkPalette(this)) {
     setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setAccessibleName("Session text");
@@ -41,12 +72,117 @@ CodeEditor::CodeEditor(QWidget* parent) : QPlainTextEdit(parent), m_numbers(new 
     setTabChangesFocus(true);
     connect(this, &QPlainTextEdit::blockCountChanged, this, [this] { updateMargin(); });
     connect(this, &QPlainTextEdit::updateRequest, this, &CodeEditor::updateNumbers);
+    connect(document(), &QTextDocument::contentsChange, this, &CodeEditor::contentsChanged);
     updateMargin();
+}
+
+void CodeEditor::Load(const QString& text) {
+    ++m_loads;
+    const qsizetype first = sliceEnd(text, 0, kSliceLines);
+    if (first == text.size()) {
+        m_loadNext = -1;
+        m_loadText.clear();
+        setPlainText(text);
+        document()->setUndoRedoEnabled(true);
+        setReadOnly(false);
+        return;
+    }
+    m_loadText = text;
+    m_loadNext = first;
+    m_loadLines = static_cast<int>(text.count(QLatin1Char('\n'))) + 1;
+    setReadOnly(true);
+    setPlainText(text.left(first));
+    document()->setUndoRedoEnabled(false);
+    QTimer::singleShot(0, this, [this, load = m_loads] { loadSlice(load); });
+}
+
+void CodeEditor::loadSlice(int load) {
+    if (load != m_loads) {
+        return;  // a newer text came in meanwhile
+    }
+    // Each slice ends after a line end, so the next one goes in at the empty last line.
+    const qsizetype end = sliceEnd(m_loadText, m_loadNext, kSliceLines);
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(m_loadText.mid(m_loadNext, end - m_loadNext));
+    if (end < m_loadText.size()) {
+        m_loadNext = end;
+        QTimer::singleShot(0, this, [this, load] { loadSlice(load); });
+        return;
+    }
+    m_loadNext = -1;
+    m_loadText.clear();
+    document()->setUndoRedoEnabled(true);
+    document()->setModified(false);
+    setReadOnly(false);
+    updateMargin();
+    emit loaded();
+}
+
+void CodeEditor::contentsChanged(int from, int, int added) {
+    const QTextBlock first = document()->findBlock(from);
+    QTextBlock last = document()->findBlock(from + added);
+    if (!last.isValid()) {
+        last = document()->lastBlock();
+    }
+    if (last.blockNumber() - first.blockNumber() >= kColourAtOnce) {
+        ++m_colouring;  // all of it, once shown
+        return;
+    }
+    // Called before the layout learns of the change, which then covers the new colours too.
+    for (QTextBlock block = first; block.isValid(); block = block.next()) {
+        block.layout()->setFormats(m_colours.Formats(block.text()));
+        block.setUserState(m_colouring);
+        if (block == last) {
+            break;
+        }
+    }
+    document()->markContentsDirty(first.position(),
+                                  last.position() + last.length() - first.position());
+}
+
+void CodeEditor::colourShown() {
+    QTextBlock block = firstVisibleBlock();
+    double top = blockBoundingGeometry(block).translated(contentOffset()).top();
+    QTextBlock first, last;
+    for (; block.isValid() && top <= viewport()->height(); block = block.next()) {
+        if (block.userState() != m_colouring) {
+            block.layout()->setFormats(m_colours.Formats(block.text()));
+            block.setUserState(m_colouring);
+            if (!first.isValid()) {
+                first = block;
+            }
+            last = block;
+        }
+        top += blockBoundingRect(block).height();
+    }
+    if (first.isValid()) {
+        // The lines are laid out again with their colours (bold words are wider) before they
+        // are painted; the layout asks for one more paint, which finds nothing to colour.
+        document()->markContentsDirty(first.position(),
+                                      last.position() + last.length() - first.position());
+    }
+}
+
+void CodeEditor::paintEvent(QPaintEvent* event) {
+    colourShown();
+    QPlainTextEdit::paintEvent(event);
+}
+
+void CodeEditor::changeEvent(QEvent* event) {
+    QPlainTextEdit::changeEvent(event);
+    // The desktop went from light to dark or back: colours that read on the new base.
+    if (event->type() == QEvent::PaletteChange && m_colours.Dark() != darkPalette(this)) {
+        m_colours = Highlighter(darkPalette(this));
+        ++m_colouring;
+        viewport()->update();
+    }
 }
 
 int CodeEditor::LineNumberWidth() const {
     int digits = 1;
-    for (int n = std::max(1, blockCount()); n >= 10; n /= 10) {
+    // As wide as the whole text needs from the start, while it goes in.
+    for (int n = std::max({1, blockCount(), Loading() ? m_loadLines : 0}); n >= 10; n /= 10) {
         ++digits;
     }
     return 8 + fontMetrics().horizontalAdvance(QLatin1Char('9')) * std::max(3, digits);
@@ -65,15 +201,31 @@ void CodeEditor::updateNumbers(const QRect& rect, int dy) {
 }
 
 void CodeEditor::resizeEvent(QResizeEvent* event) {
-    QPlainTextEdit::resizeEvent(event);
+    // Lines never wrap, so a new width changes no line. Qt would still lay every line out
+    // again when the width changes, with a QTextLayout for each: for 100000 lines a sixth of
+    // a second and tens of megabytes, before the window first shows and at every step of
+    // a resize. Handed on as a change of height alone, it sets the scroll bars and leaves
+    // the lines as they are.
+    QResizeEvent heightOnly(event->size(), QSize(event->size().width(), event->oldSize().height()));
+    QPlainTextEdit::resizeEvent(&heightOnly);
     const QRect area = contentsRect();
     m_numbers->setGeometry(QRect(area.left(), area.top(), LineNumberWidth(), area.height()));
 }
 
+QColor CodeEditor::LineNumberBackground() const {
+    return palette().color(QPalette::AlternateBase);
+}
+
+QColor CodeEditor::LineNumberColour() const {
+    // Quieter than the text, but never below the contrast text must keep to be read: the
+    // palette's own placeholder grey was all but invisible on a dark base.
+    return Softened(palette().color(QPalette::Text), LineNumberBackground(), 4.5);
+}
+
 void CodeEditor::PaintLineNumbers(QPaintEvent* event) {
     QPainter painter(m_numbers);
-    painter.fillRect(event->rect(), palette().color(QPalette::AlternateBase));
-    painter.setPen(palette().color(QPalette::PlaceholderText));
+    painter.fillRect(event->rect(), LineNumberBackground());
+    painter.setPen(LineNumberColour());
     QTextBlock block = firstVisibleBlock();
     int top = qRound(blockBoundingGeometry(block).translated(contentOffset()).top());
     while (block.isValid() && top <= event->rect().bottom()) {

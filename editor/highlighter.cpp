@@ -15,8 +15,7 @@ bool isTime(const QString& word) {
 
 }  // namespace
 
-Highlighter::Highlighter(QTextDocument* document, bool dark)
-    : QSyntaxHighlighter(document), m_dark(dark) {
+Highlighter::Highlighter(bool dark) : m_dark(dark) {
     // Two sets of colours with the same hues: darker on a light base, lighter on a dark one.
     const char* const light[] = {"#6a737d", "#22863a", "#6f42c1", "#005cc5",
                                  "#b31d28", "#1b1f23", "#e36209"};
@@ -34,14 +33,18 @@ QTextCharFormat Highlighter::FormatOf(Token token) const {
     return m_formats[static_cast<int>(token)];
 }
 
-void Highlighter::highlightBlock(const QString& text) {
+QList<QTextLayout::FormatRange> Highlighter::Formats(const QString& text) const {
+    QList<QTextLayout::FormatRange> formats;
+    const auto setFormat = [&formats](int start, int length, const QTextCharFormat& format) {
+        formats.append({start, length, format});
+    };
     int start = 0;
     while (start < text.size() && text.at(start).isSpace()) {
         ++start;
     }
     if (text.mid(start, 2) == QLatin1String("##")) {
         setFormat(start, text.size() - start, FormatOf(Token::Description));
-        return;
+        return formats;
     }
     const int hash = text.indexOf(QLatin1Char('#'), start);
     const int end = hash < 0 ? text.size() : hash;
@@ -77,6 +80,7 @@ void Highlighter::highlightBlock(const QString& text) {
             ++i;
         }
     }
+    return formats;
 }
 
 }  // namespace editor

@@ -3,10 +3,10 @@
 
 #include "editor/problem_text.h"
 
-#include <QEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QSaveFile>
 #include <QSplitter>
 #include <QVBoxLayout>
@@ -17,10 +17,6 @@ namespace {
 // A session file is at most 1 MiB (the reader refuses more); the bound keeps a wrong file
 // from being pulled whole into the editor.
 constexpr qint64 kMaxBytes = 1 << 20;
-
-bool darkPalette(const QWidget* widget) {
-    return widget->palette().color(QPalette::Base).lightness() < 128;
-}
 
 }  // namespace
 
@@ -33,9 +29,8 @@ SessionTab::SessionTab(QWidget* parent)
       m_notice(new QWidget(this)),
       m_noticeText(new QLabel(m_notice)),
       m_problemsHeading(new QLabel("Problems: none", this)),
-      m_check([this] { return m_editor->toPlainText().toStdString(); },
+      m_check([this] { return m_editor->Text().toStdString(); },
               [this](const CheckResult& result) { checked(result); }) {
-    m_highlighter = std::make_unique<Highlighter>(m_editor->document(), darkPalette(this));
     m_problems->setAccessibleName("Problems");
     m_problems->setAlternatingRowColors(true);
 
@@ -73,7 +68,23 @@ SessionTab::SessionTab(QWidget* parent)
     column->addWidget(m_transport);
     column->addWidget(split, 1);
 
+    // Tab goes through the controls as they stand, top to bottom.
+    std::vector<QWidget*> order{reload, keep};
+    for (QWidget* control : m_transport->Controls()) {
+        order.push_back(control);
+    }
+    order.insert(order.end(), {m_editor, m_timeline, m_problems});
+    for (std::size_t i = 0; i + 1 < order.size(); ++i) {
+        setTabOrder(order[i], order[i + 1]);
+    }
+    // Space plays and pauses from the list as from anywhere but the text; in a list of
+    // problems it would only search for a blank.
+    m_problems->installEventFilter(this);
+
     connect(m_editor, &QPlainTextEdit::textChanged, this, &SessionTab::textChanged);
+    // Problems past the part of a long text that was in when they came are marked now.
+    connect(m_editor, &CodeEditor::loaded, this,
+            [this] { m_editor->ShowProblems(m_shownProblems); });
     connect(m_editor->document(), &QTextDocument::modificationChanged, this,
             &SessionTab::titleChanged);
     connect(m_problems, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
@@ -100,12 +111,21 @@ SessionTab::SessionTab(QWidget* parent)
     });
 }
 
+bool SessionTab::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_problems && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier) {
+            m_transport->PlayPause();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 SessionTab::~SessionTab() {
-    // The highlighter's going touches the document, and the text's signals would reach a
-    // check that has gone before it.
+    // The text's signals, as the editor goes, would reach a check that has gone before it.
     disconnect(m_editor, nullptr, this, nullptr);
     disconnect(m_editor->document(), nullptr, this, nullptr);
-    m_highlighter.reset();
 }
 
 QString SessionTab::FileName() const {
@@ -113,7 +133,8 @@ QString SessionTab::FileName() const {
 }
 
 bool SessionTab::Modified() const {
-    return m_editor->document()->isModified();
+    // A long text going in marks the document changed until its last slice is in.
+    return !m_editor->Loading() && m_editor->document()->isModified();
 }
 
 std::optional<QString> SessionTab::Load(const QString& path) {
@@ -129,11 +150,13 @@ std::optional<QString> SessionTab::Load(const QString& path) {
         return QString("Cannot open %1: larger than 1 MiB, not a session file").arg(path);
     }
     m_path = QFileInfo(path).absoluteFilePath();
-    m_editor->setPlainText(QString::fromUtf8(bytes));
+    m_editor->Load(QString::fromUtf8(bytes));
     m_editor->document()->setModified(false);
     m_notice->hide();
     watch();
     emit titleChanged();
+    // Read at once, the whole of it, while a long text is still going into the editor.
+    m_check.TextChanged(m_path.toStdString());
     m_check.CheckNow();
     return std::nullopt;
 }
@@ -150,7 +173,7 @@ std::optional<QString> SessionTab::SaveTo(const QString& path) {
     const QString target = path.isEmpty() ? m_path : path;
     QSaveFile file(target);
     m_saving = true;
-    const QByteArray bytes = m_editor->toPlainText().toUtf8();
+    const QByteArray bytes = m_editor->Text().toUtf8();
     const bool ok =
         file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
     m_saving = false;
@@ -163,7 +186,7 @@ std::optional<QString> SessionTab::SaveTo(const QString& path) {
     watch();
     emit titleChanged();
     if (moved) {
-        textChanged();  // a relative mix file counts from the new folder
+        m_check.TextChanged(m_path.toStdString());  // a relative mix file counts from here
     }
     return std::nullopt;
 }
@@ -191,16 +214,10 @@ void SessionTab::fileChangedOnDisk() {
     m_notice->show();
 }
 
-void SessionTab::changeEvent(QEvent* event) {
-    QWidget::changeEvent(event);
-    // The desktop went from light to dark or back: colours that read on the new base.
-    if (event->type() == QEvent::PaletteChange && m_highlighter &&
-        m_highlighter->Dark() != darkPalette(this)) {
-        m_highlighter = std::make_unique<Highlighter>(m_editor->document(), darkPalette(this));
-    }
-}
-
 void SessionTab::textChanged() {
+    if (m_editor->Loading()) {
+        return;  // Load has the whole text read
+    }
     const QString name = m_path.isEmpty() ? m_name : m_path;
     m_check.TextChanged(name.toStdString());
 }

@@ -12,7 +12,6 @@
 #include <optional>
 
 #include "editor/code_editor.h"
-#include "editor/highlighter.h"
 #include "editor/session_check.h"
 #include "editor/timeline_view.h"
 #include "editor/transport_bar.h"
@@ -45,8 +44,8 @@ class SessionTab : public QWidget {
     TimelineView* Timeline() const { return m_timeline; }
     // What plays and is drawn: the last text that read without problems, or null.
     const std::shared_ptr<const player::PlayItem>& Item() const { return m_item; }
-    // Whether the text as it stands has been read (no check still to come).
-    bool Checked() const { return !m_check.Pending(); }
+    // Whether the text as it stands is all in and has been read (no check still to come).
+    bool Checked() const { return !m_check.Pending() && !m_editor->Loading(); }
     // Reads the text as it stands at once, without waiting for typing to pause.
     void CheckNow() { m_check.CheckNow(); }
 
@@ -55,7 +54,7 @@ class SessionTab : public QWidget {
     void message(const QString& text);
 
   protected:
-    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void textChanged();
@@ -64,7 +63,6 @@ class SessionTab : public QWidget {
     void watch();
 
     CodeEditor* m_editor;
-    std::unique_ptr<Highlighter> m_highlighter;
     QListWidget* m_problems;
     TimelineView* m_timeline;
     TransportBar* m_transport;

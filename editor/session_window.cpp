@@ -62,6 +62,8 @@ void SessionWindow::buildMenus() {
     file->addAction("&New", QKeySequence::New, this, &SessionWindow::NewSession);
     file->addAction("&Open…", QKeySequence::Open, this, &SessionWindow::openDialog);
     m_recent = file->addMenu("Open &Recent");
+    // Filled as it opens, never from one of its own items (which clearing it would delete).
+    // It stays enabled when empty: a disabled menu would never open to be filled again.
     connect(m_recent, &QMenu::aboutToShow, this, &SessionWindow::fillRecent);
     file->addSeparator();
     file->addAction("&Save", QKeySequence::Save, this, [this] {
@@ -76,7 +78,8 @@ void SessionWindow::buildMenus() {
     });
     file->addAction("Re&vert", this, &SessionWindow::revert);
     file->addSeparator();
-    file->addAction("Export &Audio…", QKeySequence(Qt::CTRL | Qt::Key_E), this,
+    // Every item of a menu has a letter of its own: Alt+F, E opens the export.
+    file->addAction("&Export Audio…", QKeySequence(Qt::CTRL | Qt::Key_E), this,
                     &SessionWindow::exportAudio);
     file->addAction("Export &Picture…", this, &SessionWindow::exportPicture);
     file->addSeparator();
@@ -180,6 +183,9 @@ void SessionWindow::OpenFiles(const QStringList& paths) {
         if (const auto error = tab->Load(path)) {
             failures << *error;
             delete tab;
+            if (!QFileInfo::exists(absolute)) {
+                forget(absolute);  // gone from disk: no longer offered as recent
+            }
             continue;
         }
         remember(absolute);
@@ -264,24 +270,38 @@ void SessionWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+namespace {
+
+// The session files among dropped urls, and the names of the rest.
+std::pair<QStringList, QStringList> sessionFiles(const QMimeData* data) {
+    QStringList sessions, others;
+    for (const QUrl& url : data->urls()) {
+        const bool session =
+            url.isLocalFile() && url.toLocalFile().endsWith(".sbg", Qt::CaseInsensitive);
+        (session ? sessions : others) << (session ? url.toLocalFile() : url.fileName());
+    }
+    return {sessions, others};
+}
+
+}  // namespace
+
 void SessionWindow::dragEnterEvent(QDragEnterEvent* event) {
-    for (const QUrl& url : event->mimeData()->urls()) {
-        if (url.isLocalFile()) {
-            event->acceptProposedAction();
-            return;
-        }
+    // Only a drag that holds a session file is taken: the pointer says so before the drop.
+    if (!sessionFiles(event->mimeData()).first.isEmpty()) {
+        event->acceptProposedAction();
     }
 }
 
 void SessionWindow::dropEvent(QDropEvent* event) {
-    QStringList paths;
-    for (const QUrl& url : event->mimeData()->urls()) {
-        if (url.isLocalFile()) {
-            paths << url.toLocalFile();
-        }
+    const auto [sessions, others] = sessionFiles(event->mimeData());
+    if (sessions.isEmpty()) {
+        return;
     }
-    OpenFiles(paths);
     event->acceptProposedAction();
+    if (!others.isEmpty()) {
+        say("Not a session file (.sbg), left unopened: " + others.join(", "));
+    }
+    OpenFiles(sessions);
 }
 
 void SessionWindow::keyPressEvent(QKeyEvent* event) {
@@ -372,6 +392,13 @@ void SessionWindow::remember(const QString& path) {
     settings.setValue("sessions/recent", recent);
 }
 
+void SessionWindow::forget(const QString& path) {
+    QSettings settings;
+    QStringList recent = settings.value("sessions/recent").toStringList();
+    recent.removeAll(path);
+    settings.setValue("sessions/recent", recent);
+}
+
 void SessionWindow::fillRecent() {
     m_recent->clear();
     const QStringList recent = QSettings().value("sessions/recent").toStringList();
@@ -379,7 +406,6 @@ void SessionWindow::fillRecent() {
         m_recent->addAction(QFileInfo(path).fileName() + "  —  " + QFileInfo(path).path(), this,
                             [this, path] { OpenFiles({path}); });
     }
-    m_recent->setEnabled(!recent.isEmpty());
     if (recent.isEmpty()) {
         m_recent->addAction("No recent sessions")->setEnabled(false);
     }

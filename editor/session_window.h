@@ -48,7 +48,9 @@ class SessionWindow : public QMainWindow {
     void exportPicture();
     void find(bool backwards);
     void updateTitle();
+    // The files File ▸ Open Recent offers, newest first.
     void remember(const QString& path);
+    void forget(const QString& path);
     void fillRecent();
     void say(const QString& text);
 

@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "editor/transport_bar.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
-#include <QStyle>
 #include <QTimer>
 #include <algorithm>
 
+#include "editor/transport_icons.h"
 #include "session/clock.h"
 #include "session/timeline_query.h"
 
@@ -29,10 +30,8 @@ TransportBar::TransportBar(QWidget* parent)
       m_time(new QLabel(this)),
       m_volume(new QSlider(Qt::Horizontal, this)),
       m_period(new QLabel(this)) {
-    m_play->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
     m_play->setAccessibleName("Play");
     m_play->setToolTip("Play (F5)");
-    m_stop->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
     m_stop->setAccessibleName("Stop");
     m_stop->setToolTip("Stop");
     m_position_slider->setAccessibleName("Position");
@@ -88,6 +87,13 @@ TransportBar::TransportBar(QWidget* parent)
 }
 
 TransportBar::~TransportBar() = default;
+
+void TransportBar::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange) {
+        showPosition();  // the symbols in the new text colour
+    }
+}
 
 std::int64_t TransportBar::Span() const {
     if (!m_item) {
@@ -189,7 +195,9 @@ void TransportBar::ended() {
 
 void TransportBar::showPosition() {
     const bool pausable = m_player && !m_player->State().paused;
-    m_play->setIcon(style()->standardIcon(pausable ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
+    const QColor ink = palette().color(QPalette::ButtonText);
+    m_play->setIcon(TransportIcon(pausable ? Glyph::Pause : Glyph::Play, ink));
+    m_stop->setIcon(TransportIcon(Glyph::Stop, ink));
     m_play->setAccessibleName(pausable ? "Pause" : "Play");
     m_stop->setEnabled(m_player != nullptr);
     if (!m_item) {

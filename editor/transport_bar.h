@@ -11,6 +11,7 @@
 #include <QWidget>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "player/play_item.h"
 #include "player/session_player.h"
@@ -37,11 +38,16 @@ class TransportBar : public QWidget {
     // hour past its last entry.
     std::int64_t Span() const;
     int Volume() const { return m_volume->value(); }
+    // The controls the keyboard reaches, left to right.
+    std::vector<QWidget*> Controls() const { return {m_play, m_stop, m_position_slider, m_volume}; }
 
   signals:
     void positionChanged(qint64 frame);
     // A sentence for the status bar: why Play does not play, the device failing.
     void message(const QString& text);
+
+  protected:
+    void changeEvent(QEvent* event) override;
 
   private:
     void changed(const player::PlayerState& state);

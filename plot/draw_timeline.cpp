@@ -5,6 +5,7 @@
 #include <QPainterPath>
 #include <algorithm>
 #include <array>
+#include <limits>
 
 #include "plot/change_shades.h"
 #include "plot/layout.h"
@@ -76,13 +77,21 @@ class Drawing {
         p_.setClipPath(clip);
     }
 
+    // A line at every tick; a label at every tick a letter's height and a bit from the last
+    // one labelled, so that a short panel (a small window) labels every other tick instead
+    // of running its numbers together.
     void valueGrid() {
         const double f = l_.fontPixels;
         for (const Scale* s : panels()) {
+            double lastLabel = std::numeric_limits<double>::infinity();
             for (const double value : Ticks(s->low, s->high, s->step)) {
                 const double y = s->YOf(value);
                 p_.setPen(QPen(pal_.grid, 1));
                 p_.drawLine(QPointF(s->area.left(), y), QPointF(s->area.right(), y));
+                if (lastLabel - y < 1.2 * f) {
+                    continue;
+                }
+                lastLabel = y;
                 p_.setPen(pal_.text);
                 p_.drawText(
                     QRectF(rect_.left(), y - f, s->area.left() - rect_.left() - 0.4 * f, 2 * f),

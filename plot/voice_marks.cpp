@@ -3,10 +3,13 @@
 
 #include <QPainterPath>
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <set>
+#include <tuple>
 #include <vector>
 
+#include "plot/column_curve.h"
 #include "session/voice_kind.h"
 
 namespace plot {
@@ -31,13 +34,6 @@ struct Piece {
     }
 };
 
-// Lines of one colour and style, drawn in one call.
-struct LineGroup {
-    QColor colour;
-    bool dashed = false;
-    std::vector<QLineF> lines;
-};
-
 class Voices {
   public:
     Voices(QPainter& p, const Layout& l, const session::Timeline& t, const Palette& pal)
@@ -51,6 +47,7 @@ class Voices {
 
   private:
     double x(double frame) const { return l_.XOf(frame / t_.rate); }
+    int column(double frame) const { return static_cast<int>(std::floor(x(frame) - l_.left())); }
 
     // Every span in view, in order.
     template <typename Visit>
@@ -72,57 +69,66 @@ class Voices {
         return (track.from.amplitude == 0) != (track.to.amplitude == 0);
     }
 
-    void addLine(std::vector<LineGroup>& groups, QColor colour, bool dashed, QLineF line) {
-        for (LineGroup& g : groups) {
-            if (g.colour == colour && g.dashed == dashed) {
-                g.lines.push_back(line);
-                return;
+    // Which of the span's voices of its kind and fading a track is: the first binaural
+    // voice of one span goes on as the first of the next on the same line.
+    class Counts {
+      public:
+        int Next(const Track& track) {
+            return n_[static_cast<std::size_t>(track.kind)][fading(track) ? 1 : 0]++;
+        }
+
+      private:
+        int n_[static_cast<std::size_t>(session::VoiceKind::Mix) + 1][2] = {};
+    };
+
+    static ColumnCurve& curveOf(std::vector<ColumnCurve>& curves, QColor colour, bool dashed,
+                                const Scale* scale, int nth, const Layout& layout) {
+        for (ColumnCurve& c : curves) {
+            if (c.Is(colour, dashed, scale, nth)) {
+                return c;
             }
         }
-        groups.push_back({colour, dashed, {line}});
+        return curves.emplace_back(colour, dashed, scale, nth, layout);
     }
 
-    void drawGroups(const std::vector<LineGroup>& groups, double width) {
-        for (const LineGroup& g : groups) {
-            QPen pen(g.colour, width, g.dashed ? Qt::DashLine : Qt::SolidLine);
-            pen.setCapStyle(Qt::FlatCap);
-            p_.setPen(pen);
-            p_.drawLines(g.lines.data(), static_cast<int>(g.lines.size()));
-        }
-    }
+    double lineWidth() const { return std::max(1.5, l_.fontPixels / 6); }
 
     void curves() {
-        std::vector<LineGroup> groups;
-        const auto line = [&](const Piece& piece, const Track& track, const Scale& scale,
-                              double from, double to) {
-            addLine(groups, KindColour(pal_, track.kind), fading(track),
-                    QLineF(x(piece.a), scale.YOf(piece.valueAt(from, to, piece.a)), x(piece.z),
-                           scale.YOf(piece.valueAt(from, to, piece.z))));
-        };
+        std::vector<ColumnCurve> curves;
         eachPiece([&](const Piece& piece) {
+            Counts counts;
             for (const Track& track : piece.span.tracks) {
                 const VoiceKindInfo& info = session::KindOf(track.kind);
                 if (track.kind == session::VoiceKind::Bell) {
                     continue;  // marks of their own
                 }
+                const int nth = counts.Next(track);
+                const auto line = [&](const Scale& scale, double from, double to) {
+                    curveOf(curves, KindColour(pal_, track.kind), fading(track), &scale, nth, l_)
+                        .Add(QPointF(x(piece.a), scale.YOf(piece.valueAt(from, to, piece.a))),
+                             QPointF(x(piece.z), scale.YOf(piece.valueAt(from, to, piece.z))));
+                };
                 if (info.rhythm != nullptr) {
-                    line(piece, track, l_.rhythm, track.from.*info.rhythm, track.to.*info.rhythm);
+                    line(l_.rhythm, track.from.*info.rhythm, track.to.*info.rhythm);
                 }
                 if (info.pitch != nullptr) {
-                    line(piece, track, l_.carrier, track.from.*info.pitch, track.to.*info.pitch);
+                    line(l_.carrier, track.from.*info.pitch, track.to.*info.pitch);
                 }
                 if (!info.band) {
-                    line(piece, track, l_.level, 100 * track.from.amplitude,
-                         100 * track.to.amplitude);
+                    line(l_.level, 100 * track.from.amplitude, 100 * track.to.amplitude);
                 }
             }
         });
-        drawGroups(groups, std::max(1.5, l_.fontPixels / 6));
+        for (ColumnCurve& c : curves) {
+            c.Draw(p_, lineWidth());
+        }
     }
 
     // Noise and the mix fill their level down to 0: one polygon for each stretch a track
     // plays unbroken, its top through every span's two ends in view. One polygon is one pass
-    // over the rows; a quad a span, in a day of short periods, took most of a second.
+    // over the rows; a quad a span, in a day of short periods, took most of a second. A
+    // piece narrower than a pixel column fills its column up to the highest level in it
+    // instead, one polygon for each run of such columns.
     void bands() {
         struct Run {
             QColor colour;
@@ -130,9 +136,13 @@ class Voices {
         };
         std::map<int, Run> open;  // by track id
         std::vector<Run> done;
-        std::vector<LineGroup> tops;
+        std::vector<ColumnCurve> tops;
+        std::vector<std::pair<QColor, std::vector<double>>> filled;  // the top y by column
         const Scale& s = l_.level;
+        const auto columns =
+            static_cast<std::size_t>(std::max(1.0, std::ceil(l_.right() - l_.left())));
         eachPiece([&](const Piece& piece) {
+            Counts counts;
             for (const Track& track : piece.span.tracks) {
                 if (!session::KindOf(track.kind).band) {
                     continue;
@@ -142,21 +152,52 @@ class Voices {
                                                                        track.to.amplitude, frame)));
                 };
                 const QColor colour = KindColour(pal_, track.kind);
+                const QPointF a = at(piece.a), z = at(piece.z);
+                curveOf(tops, colour, fading(track), &s, counts.Next(track), l_).Add(a, z);
                 auto run = open.find(track.id);
-                if (run != open.end() && run->second.top.back().x() != x(piece.a)) {
+                if (column(piece.a) == column(piece.z)) {
+                    if (run != open.end()) {
+                        done.push_back(std::move(run->second));
+                        open.erase(run);
+                    }
+                    auto fill = std::find_if(filled.begin(), filled.end(),
+                                             [&](const auto& f) { return f.first == colour; });
+                    if (fill == filled.end()) {
+                        fill = filled.insert(filled.end(),
+                                             {colour, std::vector<double>(columns, s.YOf(0))});
+                    }
+                    const auto c = static_cast<std::size_t>(
+                        std::clamp(column(piece.a), 0, static_cast<int>(columns) - 1));
+                    fill->second[c] = std::min({fill->second[c], a.y(), z.y()});
+                    continue;
+                }
+                if (run != open.end() && run->second.top.back().x() != a.x()) {
                     done.push_back(std::move(run->second));  // a gap: it stopped and began again
                     open.erase(run);
                     run = open.end();
                 }
                 if (run == open.end()) {
-                    run = open.emplace(track.id, Run{colour, {at(piece.a)}}).first;
+                    run = open.emplace(track.id, Run{colour, {a}}).first;
                 }
-                run->second.top << at(piece.z);
-                addLine(tops, colour, fading(track), QLineF(at(piece.a), at(piece.z)));
+                run->second.top << z;
             }
         });
         for (auto& [id, run] : open) {
             done.push_back(std::move(run));
+        }
+        for (auto& [colour, tops] : filled) {
+            for (std::size_t c = 0; c < columns;) {
+                if (tops[c] >= s.YOf(0)) {
+                    ++c;
+                    continue;
+                }
+                Run run{colour, {}};
+                for (; c < columns && tops[c] < s.YOf(0); ++c) {
+                    const double left = l_.left() + static_cast<double>(c);
+                    run.top << QPointF(left, tops[c]) << QPointF(left + 1, tops[c]);
+                }
+                done.push_back(std::move(run));
+            }
         }
         // Without antialiasing: the top lines, drawn with it, give the bands their edges.
         p_.setRenderHint(QPainter::Antialiasing, false);
@@ -171,12 +212,16 @@ class Voices {
         }
         p_.setBrush(Qt::NoBrush);
         p_.setRenderHint(QPainter::Antialiasing, true);
-        drawGroups(tops, std::max(1.5, l_.fontPixels / 6));
+        for (ColumnCurve& c : tops) {
+            c.Draw(p_, lineWidth());
+        }
     }
 
     // A bell is a mark at its strike: a diamond at its pitch, and its level at the strike.
+    // Bells struck within one pixel column at the same pitch and level share one mark.
     void bells() {
         std::set<int> seen;
+        std::set<std::tuple<int, long, long>> marked;
         const double r = std::max(3.0, l_.fontPixels / 2.5);
         double lastLine = -r;
         eachPiece([&](const Piece& piece) {
@@ -195,15 +240,21 @@ class Voices {
                     p_.drawLine(QPointF(at, l_.rhythm.area.top()),
                                 QPointF(at, l_.level.area.bottom()));
                 }
+                const double pitchY =
+                    info.pitch != nullptr ? l_.carrier.YOf(track.from.*info.pitch) : 0.0;
+                const double levelY = l_.level.YOf(100 * track.from.amplitude);
+                if (!marked.emplace(column(strike), std::lround(pitchY), std::lround(levelY))
+                         .second) {
+                    continue;
+                }
                 p_.setPen(QPen(pal_.background, 1));
                 p_.setBrush(colour);
                 if (info.pitch != nullptr) {
-                    const double y = l_.carrier.YOf(track.from.*info.pitch);
+                    const double y = pitchY;
                     p_.drawPolygon(QPolygonF({QPointF(at, y - r), QPointF(at + r, y),
                                               QPointF(at, y + r), QPointF(at - r, y)}));
                 }
-                p_.drawEllipse(QPointF(at, l_.level.YOf(100 * track.from.amplitude)), r * 0.8,
-                               r * 0.8);
+                p_.drawEllipse(QPointF(at, levelY), r * 0.8, r * 0.8);
                 p_.setBrush(Qt::NoBrush);
             }
         });

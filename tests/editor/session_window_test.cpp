@@ -9,11 +9,16 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QProcess>
+#include <QPushButton>
+#include <QSettings>
 #include <QSpinBox>
 #include <QStyle>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QTimer>
@@ -28,6 +33,7 @@
 
 namespace {
 
+using editor::CodeEditor;
 using editor::SessionTab;
 using editor::SessionWindow;
 using Samples = std::vector<std::int16_t>;
@@ -44,19 +50,36 @@ class Window : public ::testing::Test {
         qputenv("XDG_CONFIG_HOME", dir.filePath("config").toUtf8());
     }
 
+    QString write(const QString& name, const char* text) {
+        QFile file(dir.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text);
+        return file.fileName();
+    }
     // Opens `text` as the file `name` and waits until it has been read.
     SessionTab* open(const char* text, const QString& name = "t.sbg") {
-        QFile file(dir.filePath(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(text);
-        file.close();
-        window.OpenFiles({file.fileName()});
+        window.OpenFiles({write(name, text)});
         return settle();
     }
     SessionTab* settle() {
         SessionTab* tab = window.CurrentTab();
         EXPECT_TRUE(testsupport::PumpUntil([tab] { return tab->Checked(); }));
         return tab;
+    }
+    // Closes every tab without a question; their names.
+    QStringList closeAll() {
+        QStringList names;
+        while (window.Tabs()->count() > 0) {
+            names << qobject_cast<SessionTab*>(window.Tabs()->widget(0))->FileName();
+            delete window.Tabs()->widget(0);
+        }
+        return names;
+    }
+    // Shows the window and gives it the keyboard, as a person's click on it does.
+    void activate() {
+        window.show();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     }
     // Replaces the text as pasting over it does, and waits until it has been read.
     SessionTab* retype(const QString& text) {
@@ -143,9 +166,7 @@ TEST_F(Window, ClosingWithUnsavedChangesAsksAndCanBeCancelled) {
             window.CurrentTab()->Editor()->document()->setModified(false);
             EXPECT_TRUE(window.close());
         }
-        while (window.Tabs()->count() > 0) {
-            delete window.Tabs()->widget(0);
-        }
+        closeAll();
     }
 }
 
@@ -320,24 +341,235 @@ TEST_F(Window, FollowsTheDesktopsPaletteLightOrDark) {
         const QPoint empty = tab->Editor()->viewport()->mapTo(
             &window, tab->Editor()->viewport()->rect().bottomRight() - QPoint(20, 20));
         EXPECT_EQ(shot.pixelColor(empty * scale), row.palette.color(QPalette::Base));
-        // The comment colour reads on that base: at least 3:1 in luminance contrast.
-        const auto luminance = [](const QColor& c) {
-            const auto lin = [](double v) {
-                return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        // The comment colour reads on that base: at least 3:1 in luminance contrast; the line
+        // numbers, on theirs, at least 4.5:1.
+        const auto contrast = [](const QColor& a, const QColor& b) {
+            const auto luminance = [](const QColor& c) {
+                const auto lin = [](double v) {
+                    return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+                };
+                return 0.2126 * lin(c.redF()) + 0.7152 * lin(c.greenF()) + 0.0722 * lin(c.blueF());
             };
-            return 0.2126 * lin(c.redF()) + 0.7152 * lin(c.greenF()) + 0.0722 * lin(c.blueF());
+            const double la = luminance(a), lb = luminance(b);
+            return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
         };
         const QTextBlock description = tab->Editor()->document()->firstBlock();
         ASSERT_FALSE(description.layout()->formats().isEmpty());
-        const double text =
-            luminance(description.layout()->formats()[0].format.foreground().color());
-        const double base = luminance(row.palette.color(QPalette::Base));
-        EXPECT_GE((std::max(text, base) + 0.05) / (std::min(text, base) + 0.05), 3.0);
+        EXPECT_GE(contrast(description.layout()->formats()[0].format.foreground().color(),
+                           row.palette.color(QPalette::Base)),
+                  3.0);
+        const CodeEditor& editor = *tab->Editor();
+        EXPECT_GE(contrast(editor.LineNumberColour(), editor.LineNumberBackground()), 4.5);
+        const QPoint numbers = editor.viewport()->mapTo(
+            &window, QPoint(-editor.LineNumberWidth() / 2, editor.viewport()->height() - 20));
+        EXPECT_EQ(shot.pixelColor(numbers * scale), editor.LineNumberBackground());
         QDir().mkpath(TOVIN_SCREENSHOT_DIR);
         shot.save(
             QString("%1/session-window-%2-x%3.png").arg(TOVIN_SCREENSHOT_DIR, row.name).arg(scale));
     }
     QApplication::setPalette(light);
+}
+
+// Tab and Shift+Tab go round the controls in the order they stand; Space and F5 play and
+// pause from each of them, but Space in the text is a blank.
+TEST_F(Window, TheKeyboardReachesEveryControlAndPlaysFromEachButTheText) {
+    auto dev = plat::VirtualWaveDevice::Install(plat::VirtualWaveDevice::Pace::Manual);
+    SessionTab* tab = open("a: pink/30\n0:00 a\n");
+    activate();
+    tab->Transport()->PlayPause();  // Stop takes the focus only while something plays
+    const QStringList order{"Session text", "Timeline", "Problems", "Play",
+                            "Stop",         "Position", "Volume"};
+    for (const bool back : {false, true}) {
+        tab->Editor()->setFocus();
+        QStringList reached;
+        for (int i = 0; i < 30 && reached.size() + 1 < order.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab,
+                            back ? Qt::ShiftModifier : Qt::NoModifier);
+            const QString name =
+                QApplication::focusWidget()->accessibleName().replace("Pause", "Play");
+            if (order.contains(name) && !reached.contains(name)) {
+                reached << name;
+            }
+        }
+        QStringList expected = order.mid(1);  // from the text round to it
+        if (back) {
+            std::reverse(expected.begin(), expected.end());
+        }
+        EXPECT_EQ(reached.join(", ").toStdString(), expected.join(", ").toStdString());
+    }
+    const std::vector<QWidget*> transport = tab->Transport()->Controls();
+    const struct {
+        QWidget* focus;
+        Qt::Key key;
+        bool plays;  // the key plays or pauses; otherwise it types a blank
+    } rows[] = {
+        {tab->Editor(), Qt::Key_Space, false},  {tab->Editor(), Qt::Key_F5, true},
+        {transport[2], Qt::Key_Space, true},    {transport[3], Qt::Key_Space, true},
+        {tab->Timeline(), Qt::Key_Space, true}, {tab->Problems(), Qt::Key_Space, true},
+        {tab->Problems(), Qt::Key_F5, true},
+    };
+    bool playing = true;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.focus->accessibleName().toStdString() + " " + std::to_string(row.key));
+        row.focus->setFocus();
+        const auto length = tab->Editor()->toPlainText().size();
+        QTest::keyClick(row.focus, row.key);
+        playing ^= row.plays;
+        EXPECT_EQ(tab->Transport()->Playing() && !tab->Transport()->Paused(), playing);
+        EXPECT_EQ(tab->Editor()->toPlainText().size() - length, row.plays ? 0 : 1);
+    }
+    tab->Transport()->Stop();
+    plat::VirtualWaveDevice::Uninstall();
+}
+
+TEST_F(Window, F8GoesRoundTheProblemsAndAltOpensEachMenuWhereEveryLetterIsItsOwn) {
+    SessionTab* tab = open("a: pink/30\n0:00 b\n0:01 c\n");  // unknown sets at 2:6 and 3:6
+    activate();
+    for (const int at : {16, 23, 16}) {  // the lines start at 11 and 18
+        QTest::keyClick(tab->Editor(), Qt::Key_F8);
+        EXPECT_EQ(tab->Editor()->textCursor().position(), at);
+    }
+    for (const auto& [letter, title] :
+         {std::pair{Qt::Key_F, "&File"}, {Qt::Key_E, "&Edit"}, {Qt::Key_P, "&Play"}}) {
+        QTest::keyClick(&window, letter, Qt::AltModifier);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr) << title;
+        EXPECT_EQ(menu->title().toStdString(), title);
+        QString letters;  // a letter two items share only moves between them
+        for (const QAction* action : menu->actions()) {
+            const auto amp = action->text().indexOf('&');
+            if (amp >= 0) {
+                EXPECT_FALSE(letters.contains(action->text().at(amp + 1).toLower()))
+                    << action->text().toStdString();
+                letters += action->text().at(amp + 1).toLower();
+            }
+        }
+        QTest::keyClick(menu, Qt::Key_Escape);
+    }
+}
+
+TEST_F(Window, AFileChangedOnDiskIsNoticedAndReloadedOrKept) {
+    const struct {
+        bool edited;         // the tab has unsaved changes when the file changes
+        const char* button;  // the person's answer
+        const char* text;    // the tab's text afterwards
+        bool modified;
+    } rows[] = {
+        {false, "Reload", "a: pink/10\n0:00 a\n", false},
+        {true, "Reload", "a: pink/10\n0:00 a\n", false},
+        {true, "Keep Mine", "a: pink/20\n0:00 a\n", true},
+        {false, "Keep Mine", "a: pink/30\n0:00 a\n", true},  // saving is what keeps it
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.button) + (row.edited ? ", edited" : ""));
+        SessionTab* tab = open("a: pink/30\n0:00 a\n");
+        QPushButton* answer = nullptr;
+        for (QPushButton* button : tab->findChildren<QPushButton*>()) {
+            answer = button->text() == row.button ? button : answer;
+        }
+        ASSERT_FALSE(answer == nullptr || answer->isVisibleTo(tab));
+        if (row.edited) {
+            retype("a: pink/20\n0:00 a\n");
+        }
+        write("t.sbg", "a: pink/10\n0:00 a\n");  // behind the window's back
+        ASSERT_TRUE(testsupport::PumpUntil([&] { return answer->isVisibleTo(tab); }));
+        answer->click();
+        settle();
+        EXPECT_FALSE(answer->isVisibleTo(tab));
+        EXPECT_EQ(tab->Editor()->toPlainText().toStdString(), row.text);
+        EXPECT_EQ(tab->Modified(), row.modified);
+        closeAll();
+    }
+}
+
+TEST_F(Window, DroppedSessionFilesOpenATabEachAndOtherFilesAreRefused) {
+    const struct {
+        QStringList files;
+        bool taken;
+        QStringList tabs;  // afterwards
+    } rows[] = {
+        {{"a.sbg"}, true, {"a.sbg"}},
+        {{"a.sbg", "b.SBG"}, true, {"a.sbg", "b.SBG"}},
+        {{"notes.txt"}, false, {}},
+        {{"notes.txt", "b.SBG"}, true, {"b.SBG"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.files.join(", ").toStdString());
+        QList<QUrl> urls;
+        for (const QString& name : row.files) {
+            urls << QUrl::fromLocalFile(write(name, "a: pink/30\n0:00 a\n"));
+        }
+        QMimeData data;
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(&window, &enter);
+        EXPECT_EQ(enter.isAccepted(), row.taken);
+        QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(&window, &drop);
+        EXPECT_EQ(closeAll(), row.tabs);
+    }
+}
+
+TEST_F(Window, OpenRecentListsOpenedFilesNewestFirstAndReportsOneThatVanished) {
+    QSettings().remove("sessions/recent");
+    open("a: pink/30\n0:00 a\n", "a.sbg");
+    open("a: pink/20\n0:00 a\n", "b.sbg");
+    QMenu* recent = nullptr;
+    for (QMenu* menu : window.findChildren<QMenu*>()) {
+        recent = menu->title() == "Open &Recent" ? menu : recent;
+    }
+    ASSERT_NE(recent, nullptr);
+    const auto listed = [recent] {
+        emit recent->aboutToShow();
+        QStringList names;
+        for (const QAction* action : recent->actions()) {
+            names << action->text().section("  —  ", 0, 0);
+        }
+        return names.join(", ").toStdString();
+    };
+    EXPECT_EQ(listed(), "b.sbg, a.sbg");
+    closeAll();
+    recent->actions().at(1)->trigger();
+    ASSERT_EQ(window.Tabs()->count(), 1);
+    EXPECT_EQ(settle()->Editor()->toPlainText().toStdString(), "a: pink/30\n0:00 a\n");
+    EXPECT_EQ(listed(), "a.sbg, b.sbg");
+    // b.sbg goes: choosing it says so, opens nothing, and it is offered no more.
+    ASSERT_TRUE(QFile::remove(dir.filePath("b.sbg")));
+    bool asked = false;
+    answer(QMessageBox::Ok, &asked);
+    recent->actions().at(1)->trigger();
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(closeAll(), QStringList{"a.sbg"});
+    EXPECT_EQ(listed(), "a.sbg");
+}
+
+// A long file goes in by slices once the window shows: it ends up whole, unmodified, with
+// nothing to undo and its late problem marked, each line coloured on screen and not before.
+TEST_F(Window, ALongFileGoesInWholeAndIsColouredWhereShown) {
+    std::string text = "a: pink/30\n";
+    for (int k = 0; k < 10000; ++k) {
+        text += QString("%1:%2:%3 a\n")
+                    .arg(k / 3600)
+                    .arg(k / 60 % 60, 2, 10, QChar('0'))
+                    .arg(k % 60, 2, 10, QChar('0'))
+                    .toStdString();
+    }
+    text += "3:00:00 x\n";  // line 10002: an unknown set at column 9
+    CodeEditor* editor = open(text.c_str())->Editor();
+    activate();
+    EXPECT_EQ(editor->toPlainText().toStdString(), text);
+    EXPECT_FALSE(window.CurrentTab()->Modified() || editor->document()->isUndoAvailable() ||
+                 editor->isReadOnly());
+    const QTextBlock last = editor->document()->lastBlock().previous();
+    ASSERT_EQ(editor->extraSelections().size(), 1);
+    EXPECT_EQ(editor->extraSelections()[0].cursor.selectionStart(), last.position() + 8);
+    EXPECT_FALSE(editor->document()->firstBlock().layout()->formats().isEmpty());
+    EXPECT_TRUE(last.layout()->formats().isEmpty());
+    editor->GoTo(10002, 1);
+    editor->viewport()->repaint();
+    ASSERT_FALSE(last.layout()->formats().isEmpty());
+    EXPECT_EQ(last.layout()->formats()[0].format.foreground(),
+              editor->Colours().FormatOf(editor::Token::Time).foreground());
 }
 
 }  // namespace

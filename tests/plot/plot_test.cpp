@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <map>
+#include <tuple>
 
 #include "plot/draw_timeline.h"
 #include "plot/hover.h"
@@ -102,6 +103,40 @@ TEST(TimelinePicture, EachCurveLiesWhereItsValueMaps) {
             p.nearest(p.layout.XOf(c.seconds), scale.area, p.colour(c.kind));
         EXPECT_LT(distance, 60) << "no pixel of the voice's colour in the column";
         EXPECT_NEAR(row, scale.YOf(c.value), 1.5);
+    }
+}
+
+// Past a span to a pixel column, each column is one line from the least to the greatest
+// value in it: 6000 one-second slides zigzag between 4 and 12 Hz, then between 6 and 8 Hz,
+// about four to a column.
+TEST(TimelinePicture, AColumnOfManySpansCoversTheirValuesAndNoMore) {
+    std::string text = "-SE\na: 200+4/20\nb: 200+12/20\nc: 200+6/20\nd: 200+8/20\n";
+    for (int k = 0; k < 6000; ++k) {
+        text += std::to_string(k / 3600) + ":" + std::to_string(k / 600 % 6) +
+                std::to_string(k / 60 % 10) + ":" + std::to_string(k % 60 / 10) +
+                std::to_string(k % 10) + " " + "abcd"[k % 2 + (k < 3000 ? 0 : 2)] +
+                (k < 5999 ? " ->\n" : "\n");
+    }
+    const Picture p(text.c_str());
+    const plot::Scale& beat = p.layout.rhythm;
+    const double pixel = (beat.high - beat.low) / beat.area.height();
+    for (const auto& [seconds, low, high] : {std::tuple{700.0, 4.0, 12.0},
+                                             {2200.0, 4.0, 12.0},
+                                             {3800.0, 6.0, 8.0},
+                                             {5300.0, 6.0, 8.0}}) {
+        const auto drawn = [&](double value) {
+            const QColor c = p.image.pixelColor(static_cast<int>(p.layout.XOf(seconds)),
+                                                static_cast<int>(beat.YOf(value)));
+            const QColor want = p.colour(session::VoiceKind::Binaural);
+            return std::abs(c.red() - want.red()) + std::abs(c.green() - want.green()) +
+                       std::abs(c.blue() - want.blue()) <
+                   60;
+        };
+        for (double value = low; value <= high; value += (high - low) / 8) {
+            EXPECT_TRUE(drawn(value)) << seconds << " s: " << value << " Hz is not covered";
+        }
+        // Three pixels past either end, the panel as it was.
+        EXPECT_FALSE(drawn(high + 3 * pixel) || drawn(low - 3 * pixel)) << seconds << " s";
     }
 }
 
