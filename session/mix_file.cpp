@@ -45,7 +45,7 @@ class SndfileMix final : public MixStream {
         m_info.loopFrames = std::max<std::int64_t>(
             1, static_cast<std::int64_t>(num / (2 * static_cast<__int128>(sf.samplerate))));
         m_in.resize(kChunkFrames * static_cast<std::size_t>(sf.channels));
-        if (Resampling()) {
+        if (resampling()) {
             // One thread: the same output whatever the machine's cores.
             const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT64_I, SOXR_FLOAT64_I);
             const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
@@ -72,7 +72,7 @@ class SndfileMix final : public MixStream {
 
     void Seek(std::int64_t frame) override {
         const std::int64_t target = frame % m_info.loopFrames;
-        if (!Resampling()) {
+        if (!resampling()) {
             // From the start of the file first: libsndfile 1.2's Ogg Vorbis seek a few
             // packets forward keeps the last packet's overlap, and the first 64 or 128
             // frames after it differ from a decoding in order.
@@ -99,7 +99,7 @@ class SndfileMix final : public MixStream {
             }
             const auto want = static_cast<std::size_t>(
                 std::min<std::int64_t>(m_left, static_cast<std::int64_t>(frames)));
-            const std::size_t got = Resampling() ? resampled(stereo, want) : decoded(stereo, want);
+            const std::size_t got = resampling() ? resampled(stereo, want) : decoded(stereo, want);
             std::fill(stereo + 2 * got, stereo + 2 * want, 0.0);  // a file shorter than it said
             m_left -= static_cast<std::int64_t>(want);
             stereo += 2 * want;
@@ -108,7 +108,8 @@ class SndfileMix final : public MixStream {
     }
 
   private:
-    bool Resampling() const { return m_info.fileRate != m_rate; }
+    bool resampling() const { return m_info.fileRate != m_rate; }
+
     void startPass() {
         sf_seek(m_file, 0, SEEK_SET);
         m_left = m_info.loopFrames;
@@ -188,7 +189,9 @@ class SndfileMix final : public MixStream {
     std::string m_error;
 };
 
-std::unique_ptr<SndfileMix> openSndfile(const std::string& path, int rate, std::string& error) {
+}  // namespace
+
+std::unique_ptr<MixStream> OpenMixFile(const std::string& path, int rate, std::string& error) {
     SF_INFO info{};
     SNDFILE* file = nullptr;
     {
@@ -242,12 +245,6 @@ std::unique_ptr<SndfileMix> openSndfile(const std::string& path, int rate, std::
         return nullptr;
     }
     return mix;
-}
-
-}  // namespace
-
-std::unique_ptr<MixStream> OpenMixFile(const std::string& path, int rate, std::string& error) {
-    return openSndfile(path, rate, error);
 }
 
 }  // namespace session
